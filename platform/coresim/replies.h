@@ -1,0 +1,27 @@
+// Where the simulator's answers come from: a replies folder that tests fill,
+// or the built-in demo table.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace coresim {
+
+struct Answer {
+    uint32_t type = 0;                              // reply type (request type + 5000)
+    unsigned delay_ms = 0;                          // wait before the first part goes out
+    std::vector<std::vector<unsigned char>> parts;  // one reply frame each, in order
+};
+
+// Reads DIR/<T+5000>.bin, or .1.bin, .2.bin, ... and DIR/<T+5000>.delay_ms at
+// the time of the call. Empty optional when the folder holds no reply.
+std::optional<Answer> answer_from_dir(const std::string &dir, uint32_t request_type);
+
+// Built-in reply for a request type (demo_replies.cpp), or empty.
+std::optional<Answer> answer_from_demo(uint32_t request_type,
+                                       std::span<const unsigned char> request);
+
+}  // namespace coresim
