@@ -67,6 +67,7 @@ class Server {
     void flush(Conn &c);
     int next_timeout_ms() const;
     void accept_all(int listen_fd);
+    void drain(int listen_fd);
 
     int journal_fd_;
     const Options &opt_;
@@ -168,6 +169,14 @@ void Server::accept_all(int listen_fd) {
     }
 }
 
+// On the way out, every message that already reached the socket is still
+// journaled: a test stops the simulator right after its client exits.
+void Server::drain(int listen_fd) {
+    accept_all(listen_fd);
+    for (Conn &c : conns_)
+        read_conn(c);
+}
+
 int Server::run(int listen_fd, int signal_fd) {
     std::vector<pollfd> fds;
     for (;;) {
@@ -183,7 +192,10 @@ int Server::run(int listen_fd, int signal_fd) {
             if (errno == EINTR) continue;
             return 1;
         }
-        if (fds[0].revents) return 0;
+        if (fds[0].revents) {
+            drain(listen_fd);
+            return 0;
+        }
         // Clients in the order they connected: a client's messages are all
         // handled before those of a client that connected after it.
         const size_t polled = conns_.size();
