@@ -1,0 +1,106 @@
+// Factory defaults: one line per parameter or record kind. Later features add theirs.
+#include "kzdb_defaults.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "kzdb_records.h"
+
+namespace kzdb {
+namespace {
+
+struct ParamDefault {
+    const char *key;
+    const char *value;
+};
+
+// Parameters whose documented default a fresh device also stores.
+constexpr ParamDefault kParamDefaults[] = {
+    {"software_version", "7x.7.0.9"},  // Parts 1.3, 3.1
+    {"hardware_version", "V1.1"},      // Part 3.1
+    {"max_cameras", "32"},             // Part 5.1
+};
+
+struct RecordDefault {
+    const char *kind;
+    int first_key;  // one record per key in [first_key, last_key]
+    int last_key;
+    size_t size;
+    void (*fill)(void *rec, int key);  // fills a zeroed record for `key`
+};
+
+// Adapts a typed filler `void F(T &, int key)` to the table.
+template <class T, void (*F)(T &, int)>
+void fill_as(void *rec, int key) {
+    F(*static_cast<T *>(rec), key);
+}
+
+void fill_channels(char (&text)[65]) {
+    std::memset(text, '1', 64);
+    text[64] = '\0';
+}
+
+// The administrator account of the demo: every permission, every channel.
+void admin_user(UserRecord &u, int key) {
+    u.id = key;
+    u.enable = 1;
+    set_text(u.name, kAdminName);
+    set_text(u.password, kAdminPasswordMd5);
+    u.type = 0;
+    for (auto *text :
+         {&u.local_liveview, &u.local_playback, &u.remote_liveview, &u.remote_playback}) {
+        fill_channels(*text);
+    }
+    set_text(u.added, "0");
+    for (int i = 0; i < KZDB_USER_FLAGS; i++)
+        u.local_flags[i] = u.remote_flags[i] = 1;
+    u.permission = u.remote_permission = -1;
+    u.local_liveview_mask = u.local_playback_mask = 0xffffffffu;
+    u.remote_liveview_mask = u.remote_playback_mask = 0xffffffffu;
+}
+
+constexpr RecordDefault kRecordDefaults[] = {
+    {"user", 0, 0, sizeof(UserRecord), fill_as<UserRecord, admin_user>},
+};
+
+void count(int rc, InitReport &r) {
+    (rc == 1 ? r.added : r.kept)++;
+}
+
+int store_records(const char *db, const RecordDefault &d, InitReport &r) {
+    std::vector<unsigned char> rec(d.size);
+    for (int key = d.first_key; key <= d.last_key; key++) {
+        std::fill(rec.begin(), rec.end(), 0);
+        d.fill(rec.data(), key);
+        int rc = store_new(db, d.kind, key, rec.data(), rec.size());
+        if (rc < 0) return -1;
+        count(rc, r);
+    }
+    return 0;
+}
+
+int store_param(const char *db, const ParamDefault &p, InitReport &r) {
+    if (check_param_key(db, p.key) == 0) return count(0, r), 0;
+    if (add_param_value(db, p.key, p.value) != 0) return -1;
+    return count(1, r), 0;
+}
+
+}  // namespace
+
+int init_defaults(const char *db, InitReport *report) {
+    InitReport r;
+    Batch batch(db);
+    if (!batch.ok()) return -1;
+    for (const ParamDefault &p : kParamDefaults) {
+        if (store_param(db, p, r) != 0) return -1;
+    }
+    for (const RecordDefault &d : kRecordDefaults) {
+        if (store_records(db, d, r) != 0) return -1;
+    }
+    if (batch.commit() != 0) return -1;
+    if (report) *report = r;
+    return 0;
+}
+
+}  // namespace kzdb
