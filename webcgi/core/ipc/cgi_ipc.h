@@ -57,7 +57,8 @@ int cgi_start_ipc(kz_sock_cb cb, int type, int size, const void *payload, int fi
 int cgi_stop_ipc(int v);
 
 // Fire-and-forget in one call: start, send, stop. Returns 0 when the message
-// went out, -1 when every attempt failed.
+// went out, -1 when every attempt failed. It closes the channel, so call it
+// outside a cgi_start_ipc .. cgi_stop_ipc pair.
 int cgi_send_ipc(int type, const void *payload, int size);
 
 // Wait limit of a request type in 40 ms steps (1000 for unlisted types), and
