@@ -1,0 +1,73 @@
+#include "registry.h"
+
+#include <cstring>
+
+#include "cgi_log.h"
+
+namespace webreq_detail {
+namespace {
+Slots g_slots;
+}
+const Slots &slots() {
+    return g_slots;
+}
+}  // namespace webreq_detail
+
+using webreq_detail::g_slots;
+
+int WebResRegister(const WebRes *table, int n, const char *module) {
+    if (!table || n <= 0) return -1;
+    if (g_slots.count + n >= MAX_WEBREQ_COUNT) {
+        cgi_log("dispatchreq.c", 62, "", "%s", "WEBREQ exceeded maximum value(MAX_WEBREQ_COUNT)");
+        return -1;
+    }
+    int placed = 0;
+    for (int i = 0; i < MAX_WEBREQ_COUNT && placed < n; ++i) {
+        if (g_slots.used[i]) continue;
+        std::memcpy(g_slots.entry[i].path, table[placed].path, sizeof g_slots.entry[i].path);
+        g_slots.entry[i].handler = table[placed].handler;
+        g_slots.module[i] = module ? module : "";
+        g_slots.used[i] = 1;
+        ++g_slots.count;
+        ++placed;
+    }
+    return 0;
+}
+
+int WebResUnregister(const WebRes *table, int n) {
+    if (!table || n <= 0) return -1;
+    for (int i = 0; i < MAX_WEBREQ_COUNT; ++i) {
+        if (!g_slots.used[i]) continue;
+        for (int k = 0; k < n; ++k) {
+            if (std::strncmp(g_slots.entry[i].path, table[k].path, sizeof table[k].path) != 0)
+                continue;
+            g_slots.entry[i] = WebRes{};
+            g_slots.module[i] = nullptr;
+            g_slots.used[i] = 0;
+            --g_slots.count;
+            break;
+        }
+    }
+    return 0;
+}
+
+const WebRes *FindWebRes(const char *code) {
+    if (!code) return nullptr;
+    for (const WebRes &e : g_slots.entry)
+        if (std::strncmp(e.path, code, sizeof e.path) == 0 && std::strlen(code) < sizeof e.path)
+            return &e;
+    return nullptr;
+}
+
+void DispatchWebReq(const char *code, char *request_text) {
+    if (!code || std::strlen(code) >= sizeof(WebRes::path)) return;
+    for (int i = 0; i < MAX_WEBREQ_COUNT; ++i) {
+        if (!g_slots.used[i] || std::strcmp(g_slots.entry[i].path, code) != 0) continue;
+        if (g_slots.entry[i].handler) g_slots.entry[i].handler(request_text);
+        return;
+    }
+}
+
+int WebResCount() {
+    return g_slots.count;
+}

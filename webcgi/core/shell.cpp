@@ -1,0 +1,206 @@
+#include "shell.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "devroot.h"
+
+extern char **environ;
+
+namespace {
+
+// A CGI process may be started without PATH; tools are then found here.
+constexpr const char *kDefaultPath = "/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin";
+
+void ensure_path() {
+    if (!getenv("PATH")) setenv("PATH", kDefaultPath, 0);
+}
+
+int wait_status(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    return (WIFEXITED(status) && WEXITSTATUS(status) == 0) ? 0 : -1;
+}
+
+// Spawns argv; stdout goes to `out_fd` when >= 0. Returns the pid or -1.
+pid_t spawn(const char *const argv[], int out_fd, int close_fd) {
+    if (!argv || !argv[0]) return -1;
+    ensure_path();
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    if (out_fd >= 0) posix_spawn_file_actions_adddup2(&fa, out_fd, STDOUT_FILENO);
+    if (close_fd >= 0) posix_spawn_file_actions_addclose(&fa, close_fd);
+    pid_t pid = -1;
+    int rc = posix_spawnp(&pid, argv[0], &fa, nullptr, const_cast<char *const *>(argv), environ);
+    posix_spawn_file_actions_destroy(&fa);
+    return rc == 0 ? pid : -1;
+}
+
+int copy_file(const std::string &from, const std::string &to) {
+    int in = open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return -1;
+    struct stat st {};
+    fstat(in, &st);
+    std::string tmp = to + ".mvtmp";
+    int out = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW,
+                   st.st_mode & 07777);
+    if (out < 0) {
+        close(in);
+        return -1;
+    }
+    char buf[64 * 1024];
+    ssize_t n;
+    int rc = 0;
+    while ((n = read(in, buf, sizeof buf)) > 0)
+        if (write(out, buf, n) != n) rc = -1;
+    if (n < 0) rc = -1;
+    close(in);
+    if (close(out) != 0) rc = -1;
+    if (rc == 0 && rename(tmp.c_str(), to.c_str()) != 0) rc = -1;
+    if (rc != 0) unlink(tmp.c_str());
+    return rc;
+}
+
+}  // namespace
+
+int web_system(const char *command) {
+    if (!command) return -1;
+    const char *argv[] = {"/bin/sh", "-c", command, nullptr};
+    pid_t pid = spawn(argv, -1, -1);
+    return pid < 0 ? -1 : wait_status(pid);
+}
+
+int run_argv(const char *const argv[]) {
+    pid_t pid = spawn(argv, -1, -1);
+    return pid < 0 ? -1 : wait_status(pid);
+}
+
+int run_argv_output(const char *const argv[], std::string &out, size_t max) {
+    out.clear();
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return -1;
+    pid_t pid = spawn(argv, fds[1], fds[0]);
+    close(fds[1]);
+    if (pid < 0) {
+        close(fds[0]);
+        return -1;
+    }
+    char buf[4096];
+    ssize_t n;
+    while ((n = read(fds[0], buf, sizeof buf)) != 0) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        size_t room = max - out.size();
+        out.append(buf, static_cast<size_t>(n) < room ? static_cast<size_t>(n) : room);
+    }
+    close(fds[0]);
+    return wait_status(pid);
+}
+
+int run_argv_detached(const char *const argv[]) {
+    // Double fork so the tool is not left as our zombie and outlives us.
+    pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) {
+        pid_t inner = spawn(argv, -1, -1);
+        _exit(inner < 0 ? 1 : 0);
+    }
+    return wait_status(pid);
+}
+
+std::string shell_quote(std::string_view value) {
+    std::string q = "'";
+    for (char c : value) {
+        if (c == '\'')
+            q += "'\\''";
+        else
+            q += c;
+    }
+    q += '\'';
+    return q;
+}
+
+int file_lock(const char *path) {
+    if (!path) return -1;
+    int fd = open(nvr::dev_path(path).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return -1;
+    while (lockf(fd, F_LOCK, 0) != 0) {
+        if (errno != EINTR) {
+            close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+void file_unlock(int fd) {
+    if (fd < 0) return;
+    lockf(fd, F_ULOCK, 0);
+    close(fd);
+}
+
+int IsDirExisted(const char *path) {
+    if (!path || !*path) return -1;
+    struct stat st {};
+    return (lstat(nvr::dev_path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) ? 0 : -1;
+}
+
+int IsFileExisted(const char *path) {
+    if (!path || !*path) return -1;
+    struct stat st {};
+    return lstat(nvr::dev_path(path).c_str(), &st) == 0 ? 0 : -1;
+}
+
+int RemoveFile(const char *from, const char *to) {
+    if (!from || !to) return -1;
+    std::string src = nvr::dev_path(from), dst = nvr::dev_path(to);
+    if (rename(src.c_str(), dst.c_str()) == 0) return 0;
+    if (errno != EXDEV) return -1;
+    if (copy_file(src, dst) != 0) return -1;
+    return unlink(src.c_str()) == 0 ? 0 : -1;
+}
+
+int DeleteFile(const char *path) {
+    if (!path) return -1;
+    return unlink(nvr::dev_path(path).c_str()) == 0 ? 0 : -1;
+}
+
+std::unique_ptr<char[]> kz_get_file_data(const char *path, int *size) {
+    if (size) *size = 0;
+    if (!path) return nullptr;
+    FILE *f = fopen(nvr::dev_path(path).c_str(), "re");
+    if (!f) return nullptr;
+    std::string data;
+    char buf[16 * 1024];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof buf, f)) > 0)
+        data.append(buf, n);
+    bool failed = ferror(f);  // a directory opens but does not read
+    fclose(f);
+    if (failed) return nullptr;
+    auto out = std::make_unique_for_overwrite<char[]>(data.size() + 1);
+    std::memcpy(out.get(), data.data(), data.size());
+    out[data.size()] = '\0';
+    if (size) *size = static_cast<int>(data.size());
+    return out;
+}
+
+int kz_wirte_file_data(const char *path, const void *data, size_t length) {
+    if (!path || (!data && length)) return -1;
+    FILE *f = fopen(nvr::dev_path(path).c_str(), "we");
+    if (!f) return -1;
+    size_t w = length ? fwrite(data, 1, length, f) : 0;
+    int rc = fclose(f);
+    return (w == length && rc == 0) ? 0 : -1;
+}

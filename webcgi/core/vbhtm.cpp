@@ -1,0 +1,202 @@
+#include "vbhtm.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "cgi_ipc.h"
+#include "cgi_response.h"
+#include "device.h"
+#include "devroot.h"
+#include "kzdb.h"
+#include "shell.h"
+#include "text.h"
+
+namespace {
+
+constexpr int MSG_SET_LANGUAGE = 4000;
+constexpr int kMaxQuery = 255;       // the query is looked at up to here
+constexpr size_t kMaxPosition = 64;  // option text beyond this rejects the query
+const char *const HTTP_OPTION_NO_ARG[] = {"oemclean", "debug", "softversion"};
+
+void reply(const char *text) {
+    cgi_writeback_webserver(CGI_TEXT, text);
+}
+
+void store_param(const char *key, const char *value) {
+    if (check_param_key(KZDB_PATH, key) == 0)
+        set_param_value(KZDB_PATH, key, value);
+    else
+        add_param_value(KZDB_PATH, key, value);
+}
+
+void opt_setlang(const HttpOption &opt) {
+    int32_t lang = atoi(opt.value);
+    cgi_send_ipc(MSG_SET_LANGUAGE, &lang, sizeof lang);
+    reply("OK");
+}
+
+void opt_setdefault(const HttpOption &) {}
+
+void opt_decode(const HttpOption &opt) {
+    store_param("decode", opt.value);
+    reply("OK");
+}
+
+void opt_hotplug(const HttpOption &opt) {
+    store_param("hdmihotplug", opt.value);
+    reply("OK");
+}
+
+int copy_device_file(const char *from, const char *to) {
+    std::string src = nvr::dev_path(from), dst = nvr::dev_path(to);
+    const char *argv[] = {"cp", src.c_str(), dst.c_str(), nullptr};
+    return run_argv(argv);
+}
+
+// Removes the plain files of a device directory (not its subdirectories).
+void remove_files_in(const char *dir) {
+    std::string root = nvr::dev_path(dir);
+    DIR *d = opendir(root.c_str());
+    if (!d) return;
+    while (dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.') continue;
+        unlinkat(dirfd(d), e->d_name, 0);
+    }
+    closedir(d);
+}
+
+void touch_device_file(const char *path) {
+    int fd = open(nvr::dev_path(path).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd >= 0) close(fd);
+}
+
+// Undoes an OEM customisation: stock logo and GUI, stock web pages, and the
+// markers that make the core daemon erase the OEM network and user settings.
+void opt_oemclean(const HttpOption &) {
+    copy_device_file("/mnt/nand2/logo.jpg_bk", "/opt/app/bin/logo.jpg");
+    copy_device_file("/mnt/nand2/gui.rcc_bk", "/opt/app/bin/gui.rcc");
+    remove_files_in("/mnt/nand2");
+    std::string web = nvr::dev_path("/opt/app/www");
+    std::string archive = web + "/web.tar.gz";
+    const char *tar[] = {"tar", "-zxf", archive.c_str(), "-C", web.c_str(), nullptr};
+    run_argv(tar);
+    touch_device_file("/mnt/nand/app/eraseip");
+    touch_device_file("/mnt/nand/app/eraseuser");
+    set_param_int(KZDB_PATH, "oem_type", 0);
+    touch_device_file("/mnt/nand/app/eraseall");
+    sync();
+    reply("OK");
+}
+
+void opt_paratest(const HttpOption &opt) {
+    if (std::strcmp(opt.value, "chipinfo") != 0) return reply("Param ERROR");
+    char info[64] = {};
+    if (get_chip_info(info, sizeof info) != 0) return reply("ERROR");
+    std::string text = std::string("OK chipinfo=") + info + "\n";
+    reply(text.c_str());
+}
+
+void opt_softversion(const HttpOption &) {
+    char version[256];
+    get_param_value(KZDB_PATH, "software_version", version, sizeof version, "7x.7.0.9");
+    reply(version);
+}
+
+// The identity options (chipupdate, modelupdate) join this table with their
+// field rules; until then they answer as unknown options do.
+const HttpOptionEntry kOptionTable[] = {
+    {"setlang", opt_setlang, nullptr},         {"setdefault", opt_setdefault, nullptr},
+    {"decode", opt_decode, nullptr},           {"hotplug", opt_hotplug, nullptr},
+    {"oemclean", opt_oemclean, nullptr},       {"paratest", opt_paratest, nullptr},
+    {"softversion", opt_softversion, nullptr},
+};
+constexpr int kOptionCount = sizeof kOptionTable / sizeof kOptionTable[0];
+
+struct HashIndex {
+    HttpOptionEntry entries[kOptionCount];
+    const HttpOptionEntry *bucket[CMD_HASH_SIZE];
+};
+
+void hash_table_init(HashIndex &h) {
+    std::memset(h.bucket, 0, sizeof h.bucket);
+    for (int i = 0; i < kOptionCount; ++i) {
+        h.entries[i] = kOptionTable[i];
+        unsigned b = http_option_hash(h.entries[i].name);
+        h.entries[i].next = h.bucket[b];
+        h.bucket[b] = &h.entries[i];
+    }
+}
+
+const HttpOptionEntry *http_option_search(const HashIndex &h, const char *name) {
+    for (const HttpOptionEntry *e = h.bucket[http_option_hash(name)]; e; e = e->next)
+        if (std::strcmp(e->name, name) == 0) return e;
+    return nullptr;
+}
+
+int get_httpoption_argnum(std::string_view text) {
+    int n = 0;
+    for (char c : text.substr(0, kMaxQuery))
+        if (c == '=') ++n;
+    return n;
+}
+
+}  // namespace
+
+unsigned http_option_hash(const char *name) {
+    uint32_t h = 0;
+    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p)
+        h = h * 37u + *p;
+    return h % CMD_HASH_SIZE;
+}
+
+int ui_decodeing(const char *query, HttpOption *opts, int max) {
+    std::string_view text(query, strnlen(query, kMaxQuery));
+    int count = get_httpoption_argnum(text);
+    if (count > max) count = max;
+    size_t pos = 0;
+    for (int i = 0; i < count; ++i) {
+        opts[i] = HttpOption{};
+        if (pos >= text.size()) continue;
+        size_t eq = text.find('=', pos);
+        if (eq == std::string_view::npos) eq = text.size();
+        size_t amp = eq < text.size() ? text.find('&', eq + 1) : text.size();
+        if (amp == std::string_view::npos) amp = text.size();
+        // Anything of a name or value past the 64th character is refused.
+        if ((eq > pos && eq > kMaxPosition) || (amp > eq + 1 && amp > kMaxPosition)) return -1;
+        copy_text(opts[i].name, text.substr(pos, eq - pos));
+        if (eq < text.size()) copy_text(opts[i].value, text.substr(eq + 1, amp - eq - 1));
+        pos = amp + 1;
+    }
+    return count;
+}
+
+void on_cgi_vb_htm(char *request_text) {
+    const char *text = request_text ? request_text : "";
+    HashIndex index;
+    hash_table_init(index);
+
+    HttpOption opts[kMaxQuery];
+    int count = 0;
+    for (const char *bare : HTTP_OPTION_NO_ARG) {
+        if (std::strcmp(text, bare) != 0) continue;
+        opts[0] = HttpOption{};
+        copy_text(opts[0].name, bare);
+        copy_text(opts[0].value, "1");
+        count = 1;
+    }
+    if (count == 0) {
+        count = ui_decodeing(text, opts, kMaxQuery);
+        if (count <= 0) return reply("PARAM ERROR");
+    }
+    for (int i = 0; i < count; ++i) {
+        const HttpOptionEntry *e = http_option_search(index, opts[i].name);
+        if (!e) return reply("ERROR");
+        e->handler(opts[i]);
+    }
+}

@@ -1,0 +1,30 @@
+// "/vb.htm": small option interpreter for factory and maintenance tools.
+// Query "name=value&name=value" (or one bare option such as "softversion");
+// every option writes its own text reply.
+#pragma once
+
+struct HttpOption {
+    char name[64];
+    char value[64];
+};
+static_assert(sizeof(HttpOption) == 128);
+
+using HttpOptionHandler = void (*)(const HttpOption &opt);
+
+struct HttpOptionEntry {
+    const char *name;
+    HttpOptionHandler handler;
+    const HttpOptionEntry *next;  // chain of the hash bucket
+};
+
+inline constexpr int CMD_HASH_SIZE = 64;
+
+// The bucket index of an option name (h = h * 37 + c, modulo 64).
+unsigned http_option_hash(const char *name);
+// Splits the query into at most `max` options. Returns the number of options,
+// 0 when the query holds no '=', or -1 when a name or value character lies
+// beyond the 64th character of the query.
+int ui_decodeing(const char *query, HttpOption *opts, int max);
+
+// Handler of "/vb.htm".
+void on_cgi_vb_htm(char *request_text);
