@@ -11,6 +11,7 @@
 #include <string>
 
 #include "board_layout.h"
+#include "devroot.h"
 #include "env_store.h"
 #include "mtd.h"
 
