@@ -189,3 +189,43 @@ TEST_F(FrontEnd, NothingIsOpenedForAnUnregisteredCode) {
 }
 
 }  // namespace
+
+namespace {
+
+class CoreReplies : public FrontEnd {};
+
+TEST_F(CoreReplies, CommonJsonCallbackWritesTheStatus) {
+    start_core();
+    set_reply(8123, std::string("\xfd\xff\xff\xff\x01\x00\x00\x00", 8));
+    Result r = get("/ipc", "3123");
+    EXPECT_EQ(r.out, "Content-type: application/json\r\n\r\n{ \"status\": -3 }");
+    auto j = journal();
+    ASSERT_EQ(j.size(), 1u);
+    EXPECT_EQ(j[0].type, 3123);
+    EXPECT_EQ(le32(j[0].payload, 0), 7);
+}
+
+TEST_F(CoreReplies, NoOrEmptyReplyAnswersTheErrorOnce) {
+    start_core();
+    set_reply(8124, "");  // an empty payload carries no status
+    EXPECT_EQ(get("/ipc", "3124").out,
+              "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}");
+    EXPECT_EQ(get("/ipc", "3125").out,
+              "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}");
+}
+
+TEST_F(CoreReplies, LateReplyWritesNothing) {
+    start_core();
+    set_reply(8126, std::string("\x01\x00\x00\x00", 4));
+    write_file(host("/.replies/8126.delay_ms"), "600");
+    Result r = get("/ipc", "3126", {{"KZ_IPC_WAIT_MS", "200"}});
+    EXPECT_EQ(r.out, "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}");
+}
+
+TEST_F(CoreReplies, DeadCoreDoesNotWaitAfterFailedSends) {
+    Result r = get("/ipc", "3127", {{"KZ_IPC_WAIT_MS", "300"}});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}");
+}
+
+}  // namespace

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "cgi_ipc.h"
 #include "cgi_response.h"
 #include "devroot.h"
 #include "modules.h"
@@ -24,8 +26,20 @@ void echo_keep(char *text) {
     cgi_upload_keep();
     echo(text);
 }
+// "/ipc?T": sends message T and answers through the common JSON callback.
+void *on_probe_ipc_callback(void *arg, const kz_msg_head *head, const void *payload) {
+    ReplyView r(head, payload);
+    on_cgi_common_json_cb(static_cast<int>(r.count<int32_t>()), payload);
+    return arg;
+}
+void ipc(char *text) {
+    int32_t value = 7;
+    cgi_start_ipc(on_probe_ipc_callback, atoi(text), sizeof value, &value, 0);
+    if (cgi_reply_timed_out()) cgi_error_to_webserver(CGI_JSON);
+    cgi_stop_ipc(0);
+}
 const WebRes kProbe[] = {{"/probe", echo}, {"/keep", echo_keep}, {"/1010", echo}, {"/6082", echo},
-                         {"/2079", echo},  {"/1019", echo},      {"/oem", echo}};
+                         {"/2079", echo},  {"/1019", echo},      {"/oem", echo},  {"/ipc", ipc}};
 }  // namespace
 
 int main() {

@@ -38,7 +38,7 @@ int cgi_error_to_webserver(int kind) {
 }
 
 void on_cgi_common_json_cb(int count, const void *data) {
-    if (count < 1 || !data) return;
+    if (count < 1 || !data || !cgi_reply_claim()) return;
     int32_t status;
     std::memcpy(&status, data, sizeof status);
     char body[64];
@@ -48,6 +48,7 @@ void on_cgi_common_json_cb(int count, const void *data) {
 }
 
 void on_cgi_common_text_cb(void *, int status, const char *detail) {
+    if (!cgi_reply_claim()) return;
     char body[256];
     int n = snprintf(body, sizeof body,
                      status >= 0 ? "CGI OK status:[%d]" : "CGI ERROR status:[%d]", status);

@@ -13,6 +13,8 @@ int cgi_writeback_webserver(int kind, std::string_view text);
 // "CGI ERROR" (kind 0) or {status:"CGI ERROR"} (kind 1). Returns 0.
 int cgi_error_to_webserver(int kind);
 
+// The two common reply writers claim the response first (a late or second
+// reply writes nothing).
 // Reply callback shape for replies that start with one 32-bit status:
 // writes {"status": <first int>} and marks the reply done when count >= 1.
 void on_cgi_common_json_cb(int count, const void *data);
