@@ -32,7 +32,8 @@ inline constexpr const char *KZDB_OEM_PATH = "/mnt/nand2/oem.db";
 // (or the database cannot be read) copies `def` (nullptr counts as "") the same way.
 // Returns 0 when the stored value was used, -1 when the default was (or buf/size unusable).
 int get_param_value(const char *db, const char *key, char *buf, int size, const char *def);
-// The stored value as a decimal integer; `def` when absent or not a number in int range.
+// The stored value read as a decimal integer (strtol rules: leading blanks and sign, digits up
+// to the first other character); `def` when absent, without digits, or outside int range.
 int get_param_int(const char *db, const char *key, int def);
 // Replace the value of an existing key. -1 (and nothing stored) when the key is absent.
 int set_param_value(const char *db, const char *key, const char *val);

@@ -46,8 +46,10 @@ int write_value(const char *db, const char *sql, const char *key, const char *va
         Stmt st(*conn, sql);
         if (!st || !st.bind(1, key) || !st.bind(2, val) || st.step() != SQLITE_DONE) return -1;
     }
-    if (sqlite3_changes(conn->handle) != 1) return -1;
-    return batch.commit();
+    // An update that found no key is a refusal, not a failed transaction: commit (a no-op
+    // inside an enclosing batch) so that batch is not doomed.
+    int changes = sqlite3_changes(conn->handle);
+    return batch.commit() == 0 && changes == 1 ? 0 : -1;
 }
 
 }  // namespace
