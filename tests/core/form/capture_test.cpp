@@ -50,12 +50,13 @@ TEST_F(Capture, RoundTripRestoresEnvironmentEntriesAndFiles) {
     setenv("CONTENT_TYPE", "multipart/form-data; boundary=xyz", 1);
     cgiLoadEnvironment();
     std::string payload("bin\0\r\n--xy\xff", 11);
-    ASSERT_EQ(
-        formtest::parse(
-            formtest::make_body(
-                {{"a", "v1"}, {"file", payload, "fw.bin", "application/x"}, {"a", "v2"}}, "xyz"),
-            "xyz"),
-        CGI_PARSE_SUCCESS);
+    ASSERT_EQ(formtest::parse(formtest::make_body({{"a", "v1"},
+                                                   {"file", payload, "fw.bin", "application/x"},
+                                                   {"a", "v2"},
+                                                   {"file", "second", "b.bin"}},
+                                                  "xyz"),
+                              "xyz"),
+              CGI_PARSE_SUCCESS);
     std::string oldTemp = cgiFormEntryFind("file")->tempFileName;
     const int32_t length = cgiContentLength;
     ASSERT_EQ(cgiWriteEnvironment(kCapture), CGI_ENV_SUCCESS);
@@ -72,8 +73,10 @@ TEST_F(Capture, RoundTripRestoresEnvironmentEntriesAndFiles) {
     EXPECT_STREQ(cgiContentType, "multipart/form-data");
     EXPECT_EQ(cgiContentLength, length);
     const auto &list = cgiFormEntryList();
-    ASSERT_EQ(list.size(), 3u);
+    ASSERT_EQ(list.size(), 4u);
     EXPECT_EQ(list[2].value, "v2");
+    // Each file field keeps its own body, also when names repeat.
+    EXPECT_EQ(formtest::read_file(formtest::host(list[3].tempFileName)), "second");
     const FormEntry *f = cgiFormEntryFind("file");
     EXPECT_EQ(f->fileName, "fw.bin");
     EXPECT_EQ(f->contentType, "application/x");

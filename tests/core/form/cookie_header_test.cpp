@@ -26,10 +26,10 @@ std::string output_of(F &&write) {
 }
 
 struct CookieText {
-    explicit CookieText(const char *text) : s(text) { cgiCookie = s.data(); }
-    ~CookieText() { cgiCookie = empty; }
+    explicit CookieText(const char *text) : s(text), saved(cgiCookie) { cgiCookie = s.data(); }
+    ~CookieText() { cgiCookie = saved; }
     std::string s;
-    char empty[1] = "";
+    char *saved;
 };
 
 TEST(Cookies, ExactNameMatchAndCodes) {

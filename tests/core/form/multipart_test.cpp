@@ -149,6 +149,24 @@ TEST_F(Multipart, HeaderNamesAndParametersIgnoreCase) {
     EXPECT_EQ(formtest::read_file(formtest::host(e->tempFileName)), "body");
 }
 
+// The client's file name is only ever data: the body lands in a fresh
+// temporary file in the device's /tmp whatever the name says.
+TEST_F(Multipart, HostileFileNamesNeverChooseThePath) {
+    const char *names[] = {"../../etc/passwd", "/tmp/victim", "$(touch X)", "a`id`;b & c",
+                           "/tmp/cgicAAAAAA"};
+    for (const char *name : names) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(formtest::parse(formtest::make_body({{"file", "data", name}})), 0);
+        const FormEntry *e = cgiFormEntryFind("file");
+        ASSERT_NE(e, nullptr);
+        EXPECT_EQ(e->tempFileName.rfind("/tmp/cgic", 0), 0u);
+        EXPECT_EQ(e->tempFileName.find('/', 5), std::string::npos);
+        EXPECT_EQ(formtest::read_file(formtest::host(e->tempFileName)), "data");
+        cgiFreeResources();
+    }
+    EXPECT_EQ(access((formtest::root() + "/tmp/victim").c_str(), F_OK), -1);
+}
+
 TEST_F(Multipart, FailedTemporaryWriteFailsTheParse) {
     std::string body = formtest::make_body({{"a", "1"}, {"file", std::string(64 << 10, 'z'), "f"}});
     rlimit old{};

@@ -97,6 +97,33 @@ int number_text(const FormEntry &e, bool allowDot, const char *&start) {
     return ok ? CGI_FORM_SUCCESS : CGI_FORM_BAD_TYPE;
 }
 
+template <typename T>
+int clamp_result(T &value, T min, T max) {
+    if (value < min) {
+        value = min;
+        return CGI_FORM_CONSTRAINED;
+    }
+    if (value > max) {
+        value = max;
+        return CGI_FORM_CONSTRAINED;
+    }
+    return CGI_FORM_SUCCESS;
+}
+
+// A text field of an entry: 4 when absent, `emptyCode` when empty, 1 when cut.
+int file_text(const char *name, std::string FormEntry::*field, int emptyCode, char *result,
+              int space) {
+    const FormEntry *e = find(name);
+    if (!e) {
+        copy_cut(result, space, "");
+        return CGI_FORM_NOT_FOUND;
+    }
+    const std::string &text = e->*field;
+    bool cut = copy_cut(result, space, text);
+    if (text.empty()) return emptyCode;
+    return cut ? CGI_FORM_TRUNCATED : CGI_FORM_SUCCESS;
+}
+
 int select_multiple(const char *name, const char *const *choices, int total, int *result,
                     int *invalid) {
     for (int i = 0; i < total; ++i)
@@ -170,16 +197,7 @@ int cgiFormInteger(const char *name, int *result, int defaultV) {
 
 int cgiFormIntegerBounded(const char *name, int *result, int min, int max, int defaultV) {
     int r = cgiFormInteger(name, result, defaultV);
-    if (r != CGI_FORM_SUCCESS) return r;
-    if (*result < min) {
-        *result = min;
-        return CGI_FORM_CONSTRAINED;
-    }
-    if (*result > max) {
-        *result = max;
-        return CGI_FORM_CONSTRAINED;
-    }
-    return CGI_FORM_SUCCESS;
+    return r == CGI_FORM_SUCCESS ? clamp_result(*result, min, max) : r;
 }
 
 int cgiFormDouble(const char *name, double *result, double defaultV) {
@@ -199,16 +217,7 @@ int cgiFormDouble(const char *name, double *result, double defaultV) {
 int cgiFormDoubleBounded(const char *name, double *result, double min, double max,
                          double defaultV) {
     int r = cgiFormDouble(name, result, defaultV);
-    if (r != CGI_FORM_SUCCESS) return r;
-    if (*result < min) {
-        *result = min;
-        return CGI_FORM_CONSTRAINED;
-    }
-    if (*result > max) {
-        *result = max;
-        return CGI_FORM_CONSTRAINED;
-    }
-    return CGI_FORM_SUCCESS;
+    return r == CGI_FORM_SUCCESS ? clamp_result(*result, min, max) : r;
 }
 
 int cgiFormSelectSingle(const char *name, const char *const *choices, int choicesTotal, int *result,
@@ -245,25 +254,11 @@ int cgiFormCheckboxSingle(const char *name) {
 }
 
 int cgiFormFileName(const char *name, char *result, int space) {
-    const FormEntry *e = find(name);
-    if (!e) {
-        copy_cut(result, space, "");
-        return CGI_FORM_NOT_FOUND;
-    }
-    bool cut = copy_cut(result, space, e->fileName);
-    if (e->fileName.empty()) return CGI_FORM_NO_FILE_NAME;
-    return cut ? CGI_FORM_TRUNCATED : CGI_FORM_SUCCESS;
+    return file_text(name, &FormEntry::fileName, CGI_FORM_NO_FILE_NAME, result, space);
 }
 
 int cgiFormFileContentType(const char *name, char *result, int space) {
-    const FormEntry *e = find(name);
-    if (!e) {
-        copy_cut(result, space, "");
-        return CGI_FORM_NOT_FOUND;
-    }
-    bool cut = copy_cut(result, space, e->contentType);
-    if (e->contentType.empty()) return CGI_FORM_NO_CONTENT_TYPE;
-    return cut ? CGI_FORM_TRUNCATED : CGI_FORM_SUCCESS;
+    return file_text(name, &FormEntry::contentType, CGI_FORM_NO_CONTENT_TYPE, result, space);
 }
 
 int cgiFormFileSize(const char *name, int *sizeP) {
