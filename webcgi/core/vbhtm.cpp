@@ -20,9 +20,7 @@
 namespace {
 
 constexpr int MSG_SET_LANGUAGE = 4000;
-constexpr int kMaxQuery = 255;       // the query is looked at up to here
-constexpr size_t kMaxPosition = 64;  // option text beyond this rejects the query
-const char *const HTTP_OPTION_NO_ARG[] = {"oemclean", "debug", "softversion"};
+constexpr int kMaxQuery = 255;  // the query is looked at up to here
 
 void reply(const char *text) {
     cgi_writeback_webserver(CGI_TEXT, text);
@@ -139,61 +137,14 @@ const HttpOptionEntry *http_option_search(const HashIndex &h, const char *name) 
     return nullptr;
 }
 
-int get_httpoption_argnum(std::string_view text) {
-    int n = 0;
-    for (char c : text.substr(0, kMaxQuery))
-        if (c == '=') ++n;
-    return n;
-}
-
 }  // namespace
 
-unsigned http_option_hash(const char *name) {
-    uint32_t h = 0;
-    for (const unsigned char *p = reinterpret_cast<const unsigned char *>(name); *p; ++p)
-        h = h * 37u + *p;
-    return h % CMD_HASH_SIZE;
-}
-
-int ui_decodeing(const char *query, HttpOption *opts, int max) {
-    std::string_view text(query, strnlen(query, kMaxQuery));
-    int count = get_httpoption_argnum(text);
-    if (count > max) count = max;
-    size_t pos = 0;
-    for (int i = 0; i < count; ++i) {
-        opts[i] = HttpOption{};
-        if (pos >= text.size()) continue;
-        size_t eq = text.find('=', pos);
-        if (eq == std::string_view::npos) eq = text.size();
-        size_t amp = eq < text.size() ? text.find('&', eq + 1) : text.size();
-        if (amp == std::string_view::npos) amp = text.size();
-        // Anything of a name or value past the 64th character is refused.
-        if ((eq > pos && eq > kMaxPosition) || (amp > eq + 1 && amp > kMaxPosition)) return -1;
-        copy_text(opts[i].name, text.substr(pos, eq - pos));
-        if (eq < text.size()) copy_text(opts[i].value, text.substr(eq + 1, amp - eq - 1));
-        pos = amp + 1;
-    }
-    return count;
-}
-
 void on_cgi_vb_htm(char *request_text) {
-    const char *text = request_text ? request_text : "";
     HashIndex index;
     hash_table_init(index);
-
     HttpOption opts[kMaxQuery];
-    int count = 0;
-    for (const char *bare : HTTP_OPTION_NO_ARG) {
-        if (std::strcmp(text, bare) != 0) continue;
-        opts[0] = HttpOption{};
-        copy_text(opts[0].name, bare);
-        copy_text(opts[0].value, "1");
-        count = 1;
-    }
-    if (count == 0) {
-        count = ui_decodeing(text, opts, kMaxQuery);
-        if (count <= 0) return reply("PARAM ERROR");
-    }
+    int count = vb_parse_request(request_text ? request_text : "", opts, kMaxQuery);
+    if (count <= 0) return reply("PARAM ERROR");
     for (int i = 0; i < count; ++i) {
         const HttpOptionEntry *e = http_option_search(index, opts[i].name);
         if (!e) return reply("ERROR");

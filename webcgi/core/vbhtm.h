@@ -26,5 +26,9 @@ unsigned http_option_hash(const char *name);
 // beyond the 64th character of the query.
 int ui_decodeing(const char *query, HttpOption *opts, int max);
 
+// The options of a whole query: one bare option ("softversion") with value
+// "1", or the decoded name=value pairs. Same results as ui_decodeing.
+int vb_parse_request(const char *text, HttpOption *opts, int max);
+
 // Handler of "/vb.htm".
 void on_cgi_vb_htm(char *request_text);
