@@ -8,9 +8,7 @@
 
 namespace {
 
-using kzdb_test::run_in_processes;
 using kzdb_test::StoreTest;
-using ConcurrencyTest = StoreTest;
 
 constexpr int kProcesses = 8;
 constexpr int kWritesEach = 25;
@@ -20,21 +18,23 @@ struct Counter {
     int32_t value;
 };
 
+class ConcurrencyTest : public StoreTest {
+  protected:
+    // Runs the job in kProcesses worker processes at once; the test process's connections
+    // are closed first so the workers start from the file alone.
+    void run(const char *job, int n, int count) {
+        kzdb::close_all();
+        std::string why;
+        EXPECT_EQ(kzdb_test::run_workers(job, n, count, file_of(KZDB_PATH), dir_, &why), 0) << why;
+    }
+};
+
 TEST_F(ConcurrencyTest, ParallelWritersOfDifferentKeysLoseNothing) {
-    int failed = run_in_processes(kProcesses, [](int p) {
-        for (int i = 0; i < kWritesEach; i++) {
-            std::string key = "p" + std::to_string(p) + "_" + std::to_string(i);
-            if (add_param_value(KZDB_PATH, key.c_str(), key.c_str()) != 0) return 1;
-            Counter c{p * kWritesEach + i, p};
-            if (kzdb::store(KZDB_PATH, "counter", c.key, &c, sizeof c) != 0) return 2;
-        }
-        return 0;
-    });
-    ASSERT_EQ(failed, 0);
+    ASSERT_EQ(check_param_key(KZDB_PATH, "create the file first"), -1);
+    run("params", kProcesses, kWritesEach);
     for (int p = 0; p < kProcesses; p++) {
         for (int i = 0; i < kWritesEach; i++) {
-            std::string key = "p" + std::to_string(p) + "_" + std::to_string(i);
-            std::string v;
+            std::string key = kzdb_test::fmt("p%d_%d", p, i), v;
             ASSERT_EQ(kzdb::read_param(KZDB_PATH, key.c_str(), &v), 0) << key;
             EXPECT_EQ(v, key);
         }
@@ -46,35 +46,25 @@ TEST_F(ConcurrencyTest, ParallelWritersOfDifferentKeysLoseNothing) {
     EXPECT_EQ(count, kProcesses * kWritesEach);
 }
 
+// Parallel processes opening a store that does not exist yet all create it consistently.
+TEST_F(ConcurrencyTest, ParallelFirstOpensCreateOneSchema) {
+    run("params", kProcesses, 1);
+    for (int p = 0; p < kProcesses; p++) {
+        EXPECT_EQ(check_param_key(KZDB_PATH, kzdb_test::fmt("p%d_0", p).c_str()), 0) << p;
+    }
+}
+
 // Read-modify-write inside a batch: BEGIN IMMEDIATE makes each increment see the last one.
 TEST_F(ConcurrencyTest, BatchedReadModifyWriteIsSerialised) {
     ASSERT_EQ(add_param_value(KZDB_PATH, "hits", "0"), 0);
-    int failed = run_in_processes(kProcesses, [](int) {
-        for (int i = 0; i < 10; i++) {
-            kzdb::Batch batch(KZDB_PATH);
-            int n = get_param_int(KZDB_PATH, "hits", -1000);
-            if (set_param_int(KZDB_PATH, "hits", n + 1) != 0 || batch.commit() != 0) return 1;
-        }
-        return 0;
-    });
-    ASSERT_EQ(failed, 0);
+    run("increment", kProcesses, 10);
     EXPECT_EQ(get_param_int(KZDB_PATH, "hits", -1), kProcesses * 10);
 }
 
 TEST_F(ConcurrencyTest, SimultaneousAddUserGetsDifferentSlots) {
     constexpr int kAdders = 6;
     constexpr int kEach = 5;
-    int failed = run_in_processes(kAdders, [](int p) {
-        for (int i = 0; i < kEach; i++) {
-            UserRecord u{};
-            u.enable = 1;
-            std::string name = "p" + std::to_string(p) + "u" + std::to_string(i);
-            kzdb::set_text(u.name, name);
-            if (add_user(KZDB_PATH, &u) != 0) return 1;
-        }
-        return 0;
-    });
-    ASSERT_EQ(failed, 0);
+    run("add-user", kAdders, kEach);
     UserRecord all[KZDB_MAX_USERS]{};
     int count = 0;
     ASSERT_EQ(read_users(KZDB_PATH, all, &count), 0);

@@ -118,9 +118,9 @@ TEST_F(ToolTest, ParallelToolWritersLoseNothing) {
     std::vector<pid_t> pids;
     std::vector<std::string> scratch;
     for (int i = 0; i < kTools; i++) {
-        scratch.push_back(dir_ + "/t" + std::to_string(i));
+        scratch.push_back(kzdb_test::fmt("%s/t%d", dir_.c_str(), i));
         std::filesystem::create_directory(scratch.back());
-        std::string key = "key" + std::to_string(i);
+        std::string key = kzdb_test::fmt("key%d", i);
         pids.push_back(kzdb_test::start_kzdb({"--db", file, "set-param", key, key}, scratch[i]));
     }
     for (int i = 0; i < kTools; i++) {
@@ -128,7 +128,7 @@ TEST_F(ToolTest, ParallelToolWritersLoseNothing) {
         EXPECT_EQ(r.status, 0) << r.err;
     }
     for (int i = 0; i < kTools; i++) {
-        std::string key = "key" + std::to_string(i), v;
+        std::string key = kzdb_test::fmt("key%d", i), v;
         EXPECT_EQ(kzdb::read_param(KZDB_PATH, key.c_str(), &v), 0) << key;
         EXPECT_EQ(v, key);
     }

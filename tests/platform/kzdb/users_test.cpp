@@ -28,7 +28,7 @@ int count_users() {
 
 TEST_F(UserTest, AddUserTakesTheFirstFreeSlotAndWritesItsId) {
     for (int want = 0; want < 3; want++) {
-        UserRecord u = user(("u" + std::to_string(want)).c_str());
+        UserRecord u = user(kzdb_test::fmt("u%d", want).c_str());
         u.id = 77;
         ASSERT_EQ(add_user(KZDB_PATH, &u), 0);
         EXPECT_EQ(u.id, want);
@@ -50,7 +50,7 @@ TEST_F(UserTest, AFullTableRefusesTheHundredAndFirst) {
     {
         kzdb::Batch batch(KZDB_PATH);
         for (int i = 0; i < KZDB_MAX_USERS; i++) {
-            UserRecord u = user(("user" + std::to_string(i)).c_str());
+            UserRecord u = user(kzdb_test::fmt("user%d", i).c_str());
             ASSERT_EQ(add_user(KZDB_PATH, &u), 0);
             ASSERT_EQ(u.id, i);
         }
