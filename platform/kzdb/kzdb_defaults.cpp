@@ -2,10 +2,12 @@
 #include "kzdb_defaults.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "kzdb_records.h"
+#include "kzdb_records_camera.h"
 
 namespace kzdb {
 namespace {
@@ -60,8 +62,50 @@ void admin_user(UserRecord &u, int key) {
     u.remote_liveview_mask = u.remote_playback_mask = 0xffffffffu;
 }
 
+// Camera channels: 64 empty channels named "CAM1".."CAM64"; the protocol and model
+// tables the client offers when adding a camera.
+void empty_camera(CameraRecord &c, int key) {
+    c.id = key;
+}
+
+void channel_osd(OsdRecord &o, int key) {
+    o.channel = key;
+    std::snprintf(o.cam_name, sizeof o.cam_name, "CAM%d", key + 1);
+}
+
+void ipc_protocol(IpcProtocolRecord &p, int key) {
+    static constexpr struct {
+        const char *name;
+        int function;
+        int display_model;
+    } kProtocols[] = {{"ONVIF", 1, 0}, {"RTSP", 0, 0}, {"KZSF", 3, 1}};
+    p.id = key;
+    set_text(p.name, kProtocols[key].name);
+    p.protocol_function = kProtocols[key].function;
+    p.enable = 1;
+    p.display_model = kProtocols[key].display_model;
+}
+
+// Key = protocol * 1000 + model id (ipc_model_key).
+void ipc_model(IpcModelRecord &m, int key) {
+    static constexpr const char *kNames[][3] = {
+        {"Generic", "", ""}, {"Generic RTSP", "", ""}, {"KZ-IPC-2M", "KZ-IPC-4M", "KZ-IPC-8M"}};
+    m.key = key;
+    m.protocol = key / 1000;
+    m.id = key % 1000;
+    set_text(m.name, kNames[m.protocol][m.id]);
+    m.alarm_type = m.protocol == 2 ? 1 : 0;
+    m.default_model = m.id == 0 ? 1 : 0;
+}
+
 constexpr RecordDefault kRecordDefaults[] = {
     {"user", 0, 0, sizeof(UserRecord), fill_as<UserRecord, admin_user>},
+    {"camera", 0, KZDB_MAX_CHANNELS - 1, sizeof(CameraRecord), fill_as<CameraRecord, empty_camera>},
+    {"osd", 0, KZDB_MAX_CHANNELS - 1, sizeof(OsdRecord), fill_as<OsdRecord, channel_osd>},
+    {"ipc_protocol", 0, 2, sizeof(IpcProtocolRecord), fill_as<IpcProtocolRecord, ipc_protocol>},
+    {"ipc_model_entry", 0, 0, sizeof(IpcModelRecord), fill_as<IpcModelRecord, ipc_model>},
+    {"ipc_model_entry", 1000, 1000, sizeof(IpcModelRecord), fill_as<IpcModelRecord, ipc_model>},
+    {"ipc_model_entry", 2000, 2002, sizeof(IpcModelRecord), fill_as<IpcModelRecord, ipc_model>},
 };
 
 void count(int rc, InitReport &r) {

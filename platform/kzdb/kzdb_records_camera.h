@@ -1,0 +1,222 @@
+// Camera channel records of the configuration store: the camera definition, the
+// channel's OSD record (its display name), the camera protocol and model tables,
+// and the NVR-side privacy-mask record. Little-endian, integers signed 32-bit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <span>
+#include <vector>
+
+#include "kzdb.h"
+
+inline constexpr int KZDB_MAX_CHANNELS = 64;
+
+// ---- Camera record: one per channel, key = channel id -----------------------------------
+
+struct CameraRecord {
+    int32_t id;          // channel, 0-based
+    int32_t type;        // record type word; 1 after a delete
+    int32_t enable;      // 0/1
+    char user_name[64];  // at most 63 characters
+    char password[64];   // at most 63
+    char ip_addr[64];    // at most 63
+    int32_t main_rtsp_port;
+    char main_source_path[256];
+    int32_t enable_sub_stream;
+    int32_t sub_rtsp_port;
+    char sub_source_path[256];
+    int32_t manage_port;
+    int32_t cam_protocol;       // 0..7: 0 ONVIF, 1 RTSP
+    int32_t transmit_protocol;  // 0 UDP, 1 TCP, 3 RTSP over HTTPS
+    int32_t sync_time;          // 1: set the camera's clock from the NVR
+    char main_rtsp_url[256];
+    char sub_rtsp_url[256];
+    int32_t poe_channel;
+    char mac_addr[32];
+    int32_t physical_port;
+    int32_t minor_id;
+    char ddns[64];
+    int32_t https_port;
+    int32_t record_stream;  // record stream type 0..2, survives a delete
+    int32_t anr;            // automatic network replenishment on/off
+    int32_t reserved[8];
+};
+
+static_assert(sizeof(CameraRecord) == 1408);
+static_assert(offsetof(CameraRecord, type) == 4);
+static_assert(offsetof(CameraRecord, enable) == 8);
+static_assert(offsetof(CameraRecord, user_name) == 12);
+static_assert(offsetof(CameraRecord, password) == 76);
+static_assert(offsetof(CameraRecord, ip_addr) == 140);
+static_assert(offsetof(CameraRecord, main_rtsp_port) == 204);
+static_assert(offsetof(CameraRecord, main_source_path) == 208);
+static_assert(offsetof(CameraRecord, enable_sub_stream) == 464);
+static_assert(offsetof(CameraRecord, sub_rtsp_port) == 468);
+static_assert(offsetof(CameraRecord, sub_source_path) == 472);
+static_assert(offsetof(CameraRecord, manage_port) == 728);
+static_assert(offsetof(CameraRecord, cam_protocol) == 732);
+static_assert(offsetof(CameraRecord, transmit_protocol) == 736);
+static_assert(offsetof(CameraRecord, sync_time) == 740);
+static_assert(offsetof(CameraRecord, main_rtsp_url) == 744);
+static_assert(offsetof(CameraRecord, sub_rtsp_url) == 1000);
+static_assert(offsetof(CameraRecord, poe_channel) == 1256);
+static_assert(offsetof(CameraRecord, mac_addr) == 1260);
+static_assert(offsetof(CameraRecord, physical_port) == 1292);
+static_assert(offsetof(CameraRecord, minor_id) == 1296);
+static_assert(offsetof(CameraRecord, ddns) == 1300);
+static_assert(offsetof(CameraRecord, https_port) == 1364);
+static_assert(offsetof(CameraRecord, record_stream) == 1368);
+static_assert(offsetof(CameraRecord, anr) == 1372);
+
+KZDB_RECORD(camera, cameras, CameraRecord, id, KZDB_MAX_CHANNELS)
+
+// ---- OSD record: one per channel, key = channel ------------------------------------------
+
+struct OsdRecord {
+    int32_t channel;
+    char cam_name[64];  // the channel's display name, at most 63 characters
+    int32_t show_name;
+    int32_t show_date;
+    int32_t show_week;
+    int32_t date_format;
+    int32_t time_format;
+    double date_pos_x;
+    double date_pos_y;
+    double name_pos_x;
+    double name_pos_y;
+    int32_t alpha;
+    int32_t reserved;
+};
+
+static_assert(sizeof(OsdRecord) == 128);
+static_assert(alignof(OsdRecord) == 8);
+static_assert(offsetof(OsdRecord, cam_name) == 4);
+static_assert(offsetof(OsdRecord, show_name) == 68);
+static_assert(offsetof(OsdRecord, time_format) == 84);
+static_assert(offsetof(OsdRecord, date_pos_x) == 88);
+static_assert(offsetof(OsdRecord, name_pos_y) == 112);
+static_assert(offsetof(OsdRecord, alpha) == 120);
+
+KZDB_RECORD(osd, osds, OsdRecord, channel, KZDB_MAX_CHANNELS)
+
+// The channel's display name into buf (size bytes, cut and terminated). 0, or -1 when
+// the channel has no OSD record (buf then holds "").
+inline int read_osd_name(const char *db, int channel, char *buf, int size) {
+    if (!buf || size <= 0) return -1;
+    OsdRecord osd{};
+    int rc = read_osd(db, &osd, channel);
+    size_t width = static_cast<size_t>(size) - 1;
+    size_t n = 0;
+    while (n < width && n < sizeof osd.cam_name && osd.cam_name[n])
+        n++;
+    for (size_t i = 0; i < n; i++)
+        buf[i] = osd.cam_name[i];
+    buf[n] = '\0';
+    return rc;
+}
+
+// ---- Camera protocols: key = protocol id -------------------------------------------------
+
+struct IpcProtocolRecord {
+    int32_t id;
+    char name[24];  // at most 23 characters
+    int32_t protocol_function;
+    int32_t enable;
+    int32_t display_model;
+};
+
+static_assert(sizeof(IpcProtocolRecord) == 40);
+static_assert(offsetof(IpcProtocolRecord, name) == 4);
+static_assert(offsetof(IpcProtocolRecord, protocol_function) == 28);
+static_assert(offsetof(IpcProtocolRecord, enable) == 32);
+static_assert(offsetof(IpcProtocolRecord, display_model) == 36);
+
+inline constexpr int KZDB_MAX_IPC_PROTOCOLS = 16;
+
+// read_ipc_protocols(db, arr, count) reads at most KZDB_MAX_IPC_PROTOCOLS entries in
+// protocol-id order; write_ipc_protocol(db, rec) replaces one entry.
+KZDB_RECORD(ipc_protocol, ipc_protocols, IpcProtocolRecord, id, KZDB_MAX_IPC_PROTOCOLS)
+
+// ---- Camera models: key = protocol * 1000 + model id --------------------------------------
+
+struct IpcModelRecord {
+    int32_t key;  // ipc_model_key(protocol, id)
+    int32_t protocol;
+    int32_t id;
+    char name[64];  // at most 63 characters
+    int32_t alarm_type;
+    int32_t default_model;
+};
+
+static_assert(sizeof(IpcModelRecord) == 84);
+static_assert(offsetof(IpcModelRecord, protocol) == 4);
+static_assert(offsetof(IpcModelRecord, id) == 8);
+static_assert(offsetof(IpcModelRecord, name) == 12);
+static_assert(offsetof(IpcModelRecord, alarm_type) == 76);
+static_assert(offsetof(IpcModelRecord, default_model) == 80);
+
+inline constexpr int ipc_model_key(int protocol, int id) {
+    return protocol * 1000 + id;
+}
+
+KZDB_RECORD(ipc_model_entry, ipc_model_entries, IpcModelRecord, key, 1024)
+
+// The models of one protocol in model-id order (empty when none or unreadable).
+inline std::vector<IpcModelRecord> read_ipc_models_by_protocol(const char *db, int protocol) {
+    std::vector<IpcModelRecord> out;
+    kzdb::scan(db, "ipc_model_entry", [&](int, std::span<const unsigned char> data) {
+        IpcModelRecord m{};
+        std::memcpy(&m, data.data(), data.size() < sizeof m ? data.size() : sizeof m);
+        if (m.protocol == protocol) out.push_back(m);
+        return 0;
+    });
+    return out;
+}
+
+// The model chosen for one channel: key = channel.
+struct IpcChannelModelRecord {
+    int32_t channel;
+    int32_t model;  // model id within the camera's protocol
+};
+
+static_assert(sizeof(IpcChannelModelRecord) == 8);
+
+KZDB_RECORD(ipc_channel_model, ipc_channel_models, IpcChannelModelRecord, channel,
+            KZDB_MAX_CHANNELS)
+
+// The model record of one channel; -1 (rec untouched) when none is stored.
+inline int read_ipc_model(const char *db, IpcChannelModelRecord *rec, int channel) {
+    return read_ipc_channel_model(db, rec, channel);
+}
+
+// ---- NVR-side privacy masks: one per channel, key = channel ------------------------------
+
+struct PrivacyMaskArea {
+    int32_t area_id;
+    int32_t enable;
+    int32_t start_x;
+    int32_t start_y;
+    int32_t area_width;
+    int32_t area_height;
+    int32_t width;
+    int32_t height;
+    int32_t fill_color;
+    int32_t reserved[4];
+};
+
+static_assert(sizeof(PrivacyMaskArea) == 52);
+static_assert(offsetof(PrivacyMaskArea, fill_color) == 32);
+
+inline constexpr int KZDB_PRIVACY_AREAS = 24;
+
+struct PrivacyMaskRecord {
+    int32_t id;
+    PrivacyMaskArea area[KZDB_PRIVACY_AREAS];
+};
+
+static_assert(sizeof(PrivacyMaskRecord) == 1252);
+static_assert(offsetof(PrivacyMaskRecord, area) == 4);
+
+KZDB_RECORD(privacy_mask, privacy_masks, PrivacyMaskRecord, id, KZDB_MAX_CHANNELS)

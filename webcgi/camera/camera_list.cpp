@@ -1,0 +1,118 @@
+// Channel lists and fixed store answers: live channel list, channel names,
+// protocols and models, PoE settings.
+#include <string>
+
+#include "camera_handlers.h"
+#include "camera_internal.h"
+#include "cgi_response.h"
+
+namespace {
+
+// Channels a loop over "max_cameras" may visit: never past 64.
+int channel_loop_bound(int max_cameras) {
+    return max_cameras < 0 ? 0 : max_cameras > KZDB_MAX_CHANNELS ? KZDB_MAX_CHANNELS : max_cameras;
+}
+
+json_object *channel_entry_json(const ChannelEntry &e, const CameraReplyContext &ctx) {
+    bool known = e.id >= 0 && e.id < KZDB_MAX_CHANNELS;
+    JsonOut o;
+    o.add("id", e.id).add("enable", 1).add("name", known ? ctx.names[e.id] : "");
+    o.add("ipAddr", json_field(e.ip_addr)).add("managePort", e.manage_port);
+    o.add("camProtocol", e.cam_protocol).add("vendor", json_field(e.vendor));
+    o.add("sn", json_field(e.sn)).add("snReal", json_field(e.sn_real));
+    o.add("mac", json_field(e.mac)).add("model", json_field(e.model));
+    o.add("fwVersion", json_field(e.fw_version)).add("state", e.state);
+    o.add("mainRtspPort", e.main_rtsp_port).add("physicalport", e.physicalport);
+    o.add("poechannel", e.poechannel).add("alarmin", e.alarmin).add("alarmout", e.alarmout);
+    o.add("whiteLed", e.white_led).add("ledAlarm", e.led_alarm).add("ledManual", e.led_manual);
+    o.add("minorid", e.minorid).add("subState", e.sub_state);
+    o.add("connectState", e.connect_state).add("ddns", json_field(e.ddns));
+    o.add("chipinfo", json_field(e.chipinfo));
+    return o.release();
+}
+
+json_object *protocol_json(const IpcProtocolRecord &p) {
+    JsonOut o;
+    o.add("id", p.id).add("name", json_field(p.name));
+    o.add("protocolFunction", p.protocol_function).add("enable", p.enable);
+    o.add("display_model", p.display_model);
+    json_object *models = json_object_new_array();
+    for (const IpcModelRecord &m : read_ipc_models_by_protocol(camera_db(), p.id)) {
+        JsonOut mo;
+        mo.add("id", m.id).add("name", json_field(m.name));
+        mo.add("alarm_type", m.alarm_type).add("default_model", m.default_model);
+        json_object_array_add(models, mo.release());
+    }
+    return o.add("models", models).release();
+}
+
+// The client must not offer the private protocol's model choice: switch it off
+// in the store before listing.
+void reset_private_display_model(IpcProtocolRecord *list, int count) {
+    for (int i = 0; i < count; i++) {
+        if (list[i].id == 2 && list[i].display_model == 1) {
+            list[i].display_model = 0;
+            write_ipc_protocol(camera_db(), &list[i]);
+        }
+    }
+}
+
+}  // namespace
+
+CameraReply render_channel_list(const ReplyView &r) {
+    const CameraReplyContext &ctx = camera_reply_context();
+    json_object *ipc = json_object_new_array();
+    ChannelEntry e;
+    for (size_t i = 0; r.get(i, e); i++)
+        json_object_array_add(ipc, channel_entry_json(e, ctx));
+    JsonOut o;
+    o.add("IPC", ipc).add("maxIPCNums", ctx.max_cameras);
+    return {CGI_JSON, o.text()};
+}
+
+void on_get_camera_list(char *) {
+    CameraReplyContext &ctx = camera_reply_context();
+    for (int ch = 0; ch < KZDB_MAX_CHANNELS; ch++)
+        read_osd_name(camera_db(), ch, ctx.names[ch], sizeof ctx.names[ch]);
+    ctx.max_cameras = get_param_int(camera_db(), "max_cameras", 32);
+    camera_query(MSG_CAMERA_LIST, nullptr, 0, CGI_JSON);
+}
+
+void on_get_camera_names(char *) {
+    int n = channel_loop_bound(get_param_int(camera_db(), "max_cameras", 32));
+    json_object *ipc = json_object_new_array();
+    for (int ch = 0; ch < n; ch++) {
+        char name[64];
+        read_osd_name(camera_db(), ch, name, sizeof name);
+        JsonOut item;
+        item.add("id", ch).add("name", name);
+        json_object_array_add(ipc, item.release());
+    }
+    JsonOut o;
+    o.add("IPC", ipc);
+    cgi_writeback_webserver(CGI_JSON, o.text());
+}
+
+void on_get_ipc_protocols(char *) {
+    IpcProtocolRecord list[KZDB_MAX_IPC_PROTOCOLS] = {};
+    int count = 0;
+    read_ipc_protocols(camera_db(), list, &count);
+    reset_private_display_model(list, count);
+    json_object *protocols = json_object_new_array();
+    for (int i = 0; i < count; i++)
+        json_object_array_add(protocols, protocol_json(list[i]));
+    JsonOut o;
+    o.add("protocols", protocols);
+    cgi_writeback_webserver(CGI_JSON, o.text());
+}
+
+void on_get_poe_password(char *) {
+    char password[64];
+    get_param_value(camera_db(), "poepsd", password, sizeof password, "kt5820");
+    cgi_writeback_webserver(CGI_TEXT, password);
+}
+
+void on_get_poe_num(char *) {
+    int n = get_param_int(camera_db(), "max_poe_num", 0);
+    cgi_writeback_webserver(CGI_TEXT, std::to_string(n));
+}
