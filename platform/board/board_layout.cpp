@@ -57,12 +57,19 @@ int board_add_mtd(const std::string &root, int index, const PartGeom &g) {
     return board_write_file(root, "sim/mtd/" + name + ".conf", conf);
 }
 
-int board_write_proc_mtd(const std::string &root) {
+PartGeom board_part(int index, uint32_t nand_blocks) {
+    PartGeom g = kBoardLayout[index];
+    if (nand_blocks && g.type == kMtdNand) g.size = nand_blocks * g.erasesize;
+    return g;
+}
+
+int board_write_proc_mtd(const std::string &root, uint32_t nand_blocks) {
     std::string text = "dev:    size   erasesize  name\n";
     for (int i = 0; i < kBoardParts; ++i) {
+        PartGeom g = board_part(i, nand_blocks);
         char line[96];
-        std::snprintf(line, sizeof line, "mtd%d: %08x %08x \"%s\"\n", i, kBoardLayout[i].size,
-                      kBoardLayout[i].erasesize, kBoardLayout[i].name);
+        std::snprintf(line, sizeof line, "mtd%d: %08x %08x \"%s\"\n", i, g.size, g.erasesize,
+                      g.name);
         text += line;
     }
     return board_write_file(root, "proc/mtd", text);
@@ -75,13 +82,17 @@ int board_mtd_conf_add(const std::string &root, const std::string &mtd, const st
     return std::fclose(f) == 0 ? 0 : -1;
 }
 
-int board_create_blank(const std::string &root) {
+int board_create_blank(const std::string &root, uint32_t nand_blocks) {
     std::error_code ec;
     for (const char *d : {"sim", "proc", "dev"})
         std::filesystem::remove_all(root + "/" + d, ec);
     for (int i = 0; i < kBoardParts; ++i)
-        if (board_add_mtd(root, i, kBoardLayout[i]) != 0) return -1;
-    if (board_write_proc_mtd(root) != 0) return -1;
+        if (board_add_mtd(root, i, board_part(i, nand_blocks)) != 0) return -1;
+    if (board_write_proc_mtd(root, nand_blocks) != 0) return -1;
+    // The updater drops the page cache between jobs and keeps its result log
+    // in "/mnt/nand".
+    if (board_write_file(root, "proc/sys/vm/drop_caches", "") != 0) return -1;
+    if (make_dirs(root + "/mnt/nand") != 0) return -1;
     // Regular files here select the simulated I2C bus and MDIO controller.
     if (board_write_file(root, "dev/hi_i2c", "") != 0) return -1;
     if (board_write_file(root, "dev/mem", "") != 0) return -1;
@@ -91,6 +102,13 @@ int board_create_blank(const std::string &root) {
                          "echo reboot >> \"$(dirname \"$0\")/../sim/reboot.log\"\n") != 0)
         return -1;
     return chmod((root + "/sbin/reboot").c_str(), 0755);
+}
+
+int board_install_tools(const std::string &root, const std::string &bin_dir) {
+    if (make_dirs(root + "/usr/sbin") != 0) return -1;
+    std::string link = root + "/usr/sbin/flash_eraseall";
+    std::remove(link.c_str());
+    return symlink((bin_dir + "/flash_eraseall").c_str(), link.c_str());
 }
 
 }  // namespace nvr::board

@@ -25,6 +25,8 @@ const char kUsage[] =
     "       boardsim set OPTION...        change faults and facts of the board\n"
     "       boardsim dump PART [OFFSET [LENGTH]]  raw partition bytes (PART: mtdN or name)\n"
     "       boardsim env                  decoded boot environment\n"
+    "       boardsim eraseall DEVICE      erase a partition (/dev/mtdN, mtdN or a name),\n"
+    "                                     skipping bad blocks; the flash_eraseall stand-in\n"
     "Options:\n"
     "  --bad mtdN:BLOCK          factory bad erase block\n"
     "  --fail-program mtdN:BLOCK programming that block reads back wrong\n"
@@ -37,7 +39,8 @@ const char kUsage[] =
     "  --identity TEXT           32-character identity in the chip\n"
     "  --chip-tool-line TEXT     first line printed by the chip tool\n"
     "  --slot 1|2                create: active kernel and file system slot\n"
-    "  --record NAME=A.B.C.D     create: version recorded for a partition\n";
+    "  --record NAME=A.B.C.D     create: version recorded for a partition\n"
+    "  --nand-blocks N           create: every NAND partition N erase blocks long\n";
 
 struct Record {
     const char *name;
@@ -121,6 +124,10 @@ int apply_option(const std::string &opt, const char *arg, bool &records_changed,
         records_changed = true;
         return 0;
     }
+    if (opt == "--nand-blocks") {
+        records_changed = true;  // read before the layout, see nand_blocks_option()
+        return 0;
+    }
     return fail("unknown option");
 }
 
@@ -178,12 +185,31 @@ int write_environment(int slot, const std::vector<std::string> &record_args) {
     return env_commit() == 0 ? 0 : 1;
 }
 
+uint32_t nand_blocks_option(int argc, char **argv) {
+    for (int i = 0; i + 1 < argc; ++i)
+        if (std::strcmp(argv[i], "--nand-blocks") == 0)
+            return static_cast<uint32_t>(std::strtoul(argv[i + 1], nullptr, 0));
+    return 0;
+}
+
+// The directory of this program: the tool stand-ins are built beside it.
+std::string own_bin_dir() {
+    char buf[4096];
+    ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "";
+    std::string p(buf, static_cast<size_t>(n));
+    return p.substr(0, p.rfind('/'));
+}
+
 int create_or_set(int argc, char **argv, bool create) {
     bool records_changed = false;
     std::vector<std::string> record_args;
     int slot = 1;
     if (create) {
-        if (board_create_blank(g_root) != 0) return fail("cannot lay out the board");
+        if (board_create_blank(g_root, nand_blocks_option(argc, argv)) != 0)
+            return fail("cannot lay out the board");
+        if (board_install_tools(g_root, own_bin_dir()) != 0)
+            return fail("cannot install the tool stand-ins");
         if (apply_option("--mdio", "0x4d", records_changed, record_args, slot) ||
             apply_option("--poe", "0x10", records_changed, record_args, slot) ||
             apply_option("--identity", "NVR8832A0B1C2D3E4F5000000000001", records_changed,
@@ -239,6 +265,15 @@ int dump(int argc, char **argv) {
     return 0;
 }
 
+int eraseall(int argc, char **argv) {
+    if (argc != 1) return fail("eraseall needs one device");
+    std::string arg = argv[0];
+    std::string dev = arg.rfind("/dev/", 0) == 0 ? arg : part_device(arg);
+    auto mtd = dev.empty() ? nullptr : mtd_open(nvr::dev_path(dev), O_RDWR);
+    if (!mtd) return fail("no such partition");
+    return mtd_erase_all(*mtd, dev.c_str()) == 0 ? 0 : 1;
+}
+
 int show_env() {
     auto mtd = mtd_open(nvr::dev_path("/dev/mtd1"), O_RDONLY);
     if (!mtd) return fail("no environment partition");
@@ -273,6 +308,7 @@ int main(int argc, char **argv) {
     }
     if (cmd == "dump") return dump(argc - 2, argv + 2);
     if (cmd == "env") return show_env();
+    if (cmd == "eraseall") return eraseall(argc - 2, argv + 2);
     std::fputs(kUsage, stderr);
     return 2;
 }

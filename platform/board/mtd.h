@@ -42,4 +42,10 @@ class Mtd {
 // Returns null with errno set when the path cannot be opened or is neither.
 std::unique_ptr<Mtd> mtd_open(const std::string &host_path, int flags);
 
+// Erases every erase block of the partition, skipping blocks marked bad.
+// `label` names the device in messages. Returns 0, or -1 when a block could
+// not be erased or the device not queried (the other blocks are still
+// erased, so a failure never leaves more unerased than it must).
+int mtd_erase_all(Mtd &mtd, const char *label);
+
 }  // namespace nvr::board

@@ -20,6 +20,7 @@ namespace {
 struct SimConf {
     MtdInfo info;
     std::set<uint32_t> bad, failprog, failerase;
+    std::set<uint32_t> failonce;  // consumed by the first program into the block
 };
 
 // <root>/dev/mtdN -> <root> and "mtdN".
@@ -56,6 +57,8 @@ bool parse_conf(const std::string &path, SimConf &c) {
             c.failprog.insert(static_cast<uint32_t>(v));
         else if (k == "failerase")
             c.failerase.insert(static_cast<uint32_t>(v));
+        else if (k == "failonce")
+            c.failonce.insert(static_cast<uint32_t>(v));
     }
     std::fclose(f);
     std::string t = type;
@@ -211,14 +214,19 @@ class MtdSim final : public Mtd {
     }
 
     // A block set to fail programming gets one wrong bit in the first byte of
-    // every page (or every write on NOR) that lands in it.
+    // every page (or every write on NOR) that lands in it; a "failonce" block
+    // only in the first write that reaches it while the device is open.
     void corrupt_failing(std::vector<uint8_t> &stored, int64_t offset) {
         const uint32_t unit = nand() ? c_.info.writesize : static_cast<uint32_t>(stored.size());
+        std::set<uint32_t> hit;
         for (size_t i = 0; i < stored.size(); i += unit) {
             uint32_t block =
                 static_cast<uint32_t>((offset + static_cast<int64_t>(i)) / c_.info.erasesize);
-            if (c_.failprog.count(block)) stored[i] ^= 0x01;
+            if (c_.failonce.count(block)) hit.insert(block);
+            if (c_.failprog.count(block) || c_.failonce.count(block)) stored[i] ^= 0x01;
         }
+        for (uint32_t b : hit)
+            c_.failonce.erase(b);
     }
 
     bool power_cut_due() {
