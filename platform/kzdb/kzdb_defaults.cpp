@@ -8,6 +8,7 @@
 
 #include "kzdb_records.h"
 #include "kzdb_records_camera.h"
+#include "kzdb_records_event.h"
 
 namespace kzdb {
 namespace {
@@ -98,6 +99,11 @@ void ipc_model(IpcModelRecord &m, int key) {
     m.default_model = m.id == 0 ? 1 : 0;
 }
 
+// Motion detection: one record per channel, detection off (the settings saves need it).
+void motion_default(MotionRecord &m, int key) {
+    m.chnid = key;
+}
+
 constexpr RecordDefault kRecordDefaults[] = {
     {"user", 0, 0, sizeof(UserRecord), fill_as<UserRecord, admin_user>},
     {"camera", 0, KZDB_MAX_CHANNELS - 1, sizeof(CameraRecord), fill_as<CameraRecord, empty_camera>},
@@ -106,6 +112,8 @@ constexpr RecordDefault kRecordDefaults[] = {
     {"ipc_model_entry", 0, 0, sizeof(IpcModelRecord), fill_as<IpcModelRecord, ipc_model>},
     {"ipc_model_entry", 1000, 1000, sizeof(IpcModelRecord), fill_as<IpcModelRecord, ipc_model>},
     {"ipc_model_entry", 2000, 2002, sizeof(IpcModelRecord), fill_as<IpcModelRecord, ipc_model>},
+    {"motion", 0, KZDB_EVENT_CHANNELS - 1, sizeof(MotionRecord),
+     fill_as<MotionRecord, motion_default>},
 };
 
 void count(int rc, InitReport &r) {
