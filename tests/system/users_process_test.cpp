@@ -277,3 +277,16 @@ TEST_F(Users, PoeUpdateWithoutACoreReplyIsAnError) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Users, DemoCoreAnswersTheAccountRequests) {
+    stop_core();
+    start_core(true);
+    EXPECT_EQ(get("/6075", "").out, kText + "0");
+    Result r = get("/1018", "id=7", {{"HTTP_HOST", "127.0.0.1:8080"}});
+    EXPECT_EQ(r.out.rfind("Set-Cookie: userName=temp; domain=127.0.0.1; expires=", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("Location: ../../html/index.html\r\n\r\n"), std::string::npos);
+}
+
+}  // namespace
