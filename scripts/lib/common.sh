@@ -6,9 +6,9 @@ NVR_REPO=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 cd "$NVR_REPO" || exit 1
 
 # Debian packages, by what needs them.
-NVR_HOST_PACKAGES=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev libgtest-dev)
+NVR_HOST_PACKAGES=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev libgtest-dev zlib1g-dev)
 NVR_ARMHF_PACKAGES=(g++-arm-linux-gnueabihf qemu-user libjson-c-dev:armhf libsqlite3-dev:armhf
-                    libgtest-dev:armhf)
+                    libgtest-dev:armhf zlib1g-dev:armhf)
 
 nvr_say() { printf '==> %s\n' "$*" >&2; }
 nvr_die() { printf 'error: %s\n' "$*" >&2; exit 1; }
