@@ -1,5 +1,5 @@
 // Fixed-layout records of the configuration store and their store functions.
-// Layouts belong to the Parts that use them; each is checked here byte for byte.
+// Each layout is the one its feature exchanges with the store, checked here byte for byte.
 // Little-endian, integers signed 32-bit unless said otherwise.
 #pragma once
 
@@ -25,7 +25,7 @@ void set_text(char (&field)[N], std::string_view text) {
 
 }  // namespace kzdb
 
-// ---- Users (Part 3.2) ----------------------------------------------------------------------
+// ---- Users ---------------------------------------------------------------------------------
 
 inline constexpr int KZDB_MAX_USERS = 100;  // identifiers 0 to 99
 inline constexpr int KZDB_USER_FLAGS = 10;  // permission flags per side

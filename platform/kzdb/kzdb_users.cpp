@@ -1,4 +1,4 @@
-// User accounts in the store (Part 3.2).
+// User accounts in the store.
 #include <cstring>
 #include <string_view>
 
