@@ -96,7 +96,8 @@ TEST_F(RunTest, BootLoaderEntriesFollowTheirVersionRules) {
         f.bld_version = c.bld;
         f.bld2_version = c.bld2;
         UpfwHeader h = make_full_image(image, f);
-        ASSERT_EQ(run(), 0);
+        RunResult r = run_program("update", {"-u", image});  // the program, version checks included
+        ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(table().part[0].version, c.written ? 0x4801011Bu : 0x4801011Au);
         if (c.written) {
             EXPECT_EQ(flash_bytes(0, h.entry[kUpfwBld2].size),
