@@ -30,10 +30,19 @@ constexpr DemoCamera kCameras[] = {
     {"192.168.1.80", "00:12:41:0a:00:03", "Generic", "GN000003", 8080, 0},
 };
 
+// Appends the bytes of v (resize and copy: the armhf -O3 build flags vector::insert of
+// a small object as an overflow).
+template <class T>
+void append(Payload &out, const T &v) {
+    size_t at = out.size();
+    out.resize(at + sizeof v);
+    std::memcpy(out.data() + at, &v, sizeof v);
+}
+
 template <class T>
 Payload bytes(const T &v) {
     Payload out;
-    put(out, v);
+    append(out, v);
     return out;
 }
 
@@ -55,7 +64,7 @@ Payload search(std::span<const unsigned char> req) {
         e.manage_port = c.port;
         e.protocol = c.protocol;
         e.active_status = 1;
-        put(out, e);
+        append(out, e);
     }
     return out;
 }
@@ -78,7 +87,7 @@ Payload channel_list(std::span<const unsigned char>) {
         e.alarmin = e.alarmout = 1;
         e.minorid = -1;
         e.sub_state = e.connect_state = 1;
-        put(out, e);
+        append(out, e);
     }
     return out;
 }
@@ -110,10 +119,10 @@ Payload ok(std::span<const unsigned char>) {
 
 Payload ip_results(std::span<const unsigned char>) {
     Payload out;
-    put(out, int32_t{1});
+    append(out, int32_t{1});
     IpChangeResult r{};
     text(r.mac, kCameras[2].mac);
-    put(out, r);
+    append(out, r);
     return out;
 }
 
@@ -121,7 +130,7 @@ Payload ip_results(std::span<const unsigned char>) {
 Payload calendar(std::span<const unsigned char>) {
     Payload out;
     for (int d = 0; d < CALENDAR_DAYS; d++)
-        put(out, int32_t{d < 10 ? 1 : 0});
+        append(out, int32_t{d < 10 ? 1 : 0});
     return out;
 }
 

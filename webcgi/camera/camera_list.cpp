@@ -13,6 +13,17 @@ int channel_loop_bound(int max_cameras) {
     return max_cameras < 0 ? 0 : max_cameras > KZDB_MAX_CHANNELS ? KZDB_MAX_CHANNELS : max_cameras;
 }
 
+// Display names of channels 0..63 in one store read ("" where none is stored).
+void read_channel_names(char (&names)[KZDB_MAX_CHANNELS][64]) {
+    OsdRecord osd[KZDB_MAX_CHANNELS];
+    int count = 0;
+    read_osds(camera_db(), osd, &count);
+    for (int i = 0; i < count; i++) {
+        if (osd[i].channel >= 0 && osd[i].channel < KZDB_MAX_CHANNELS)
+            copy_text(names[osd[i].channel], field_text(osd[i].cam_name, sizeof osd[i].cam_name));
+    }
+}
+
 json_object *channel_entry_json(const ChannelEntry &e, const CameraReplyContext &ctx) {
     bool known = e.id >= 0 && e.id < KZDB_MAX_CHANNELS;
     JsonOut o;
@@ -72,20 +83,19 @@ CameraReply render_channel_list(const ReplyView &r) {
 
 void on_get_camera_list(char *) {
     CameraReplyContext &ctx = camera_reply_context();
-    for (int ch = 0; ch < KZDB_MAX_CHANNELS; ch++)
-        read_osd_name(camera_db(), ch, ctx.names[ch], sizeof ctx.names[ch]);
+    read_channel_names(ctx.names);
     ctx.max_cameras = get_param_int(camera_db(), "max_cameras", 32);
     camera_query(MSG_CAMERA_LIST, nullptr, 0, CGI_JSON);
 }
 
 void on_get_camera_names(char *) {
     int n = channel_loop_bound(get_param_int(camera_db(), "max_cameras", 32));
+    char names[KZDB_MAX_CHANNELS][64] = {};
+    read_channel_names(names);
     json_object *ipc = json_object_new_array();
     for (int ch = 0; ch < n; ch++) {
-        char name[64];
-        read_osd_name(camera_db(), ch, name, sizeof name);
         JsonOut item;
-        item.add("id", ch).add("name", name);
+        item.add("id", ch).add("name", names[ch]);
         json_object_array_add(ipc, item.release());
     }
     JsonOut o;
