@@ -224,7 +224,7 @@ TEST_F(Codec, WhiteLedListsPickTheirShapeAndStayInTheTable) {
 
     std::string many = "{\"w\":[";
     for (int i = 0; i < 20; i++)
-        many += (i ? "," : "") + std::string("[") + std::to_string(i) + ",1,1]";
+        many.append(i ? ",[" : "[").append(std::to_string(i)).append(",1,1]");
     JsonPtr big = parse(many + "]}");
     ASSERT_EQ(get_white_params_by_json(15, &t, big.get(), "w", &n), 0);
     EXPECT_EQ(n, 16);
@@ -310,8 +310,10 @@ TEST_F(Codec, PtzLinksStoreSourcesBelowSixteenAndHideEmptyTargets) {
 
     std::string many = "{\"p\":[";
     for (int i = 0; i < 20; i++)
-        many +=
-            (i ? "," : "") + std::string(R"({"acto_ptz_channel":)") + std::to_string(i + 1) + "}";
+        many.append(i ? "," : "")
+            .append(R"({"acto_ptz_channel":)")
+            .append(std::to_string(i + 1))
+            .append("}");
     JsonPtr big = parse(many + "]}");
     ASSERT_EQ(set_ptz_params_by_json(1, PTZ_EVENT_PEOPLE_COUNTING, json_get_array(big.get(), "p")),
               1);

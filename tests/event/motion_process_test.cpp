@@ -521,7 +521,7 @@ TEST_F(Motion, FullSaveAndCopyToAllChannelsAreQuick) {
     double save = timed(R"({"chnid":0,"copyCnt":0,"dialog":)" + dialog + "}");
     std::string all = "[";
     for (int ch = 1; ch < 64; ch++)
-        all += (ch > 1 ? "," : "") + std::to_string(ch);
+        all.append(ch > 1 ? "," : "").append(std::to_string(ch));
     double copy =
         timed(R"({"chnid":0,"copyCnt":63,"copyChn":)" + all + R"(],"dialog":)" + dialog + "}");
     EXPECT_STREQ(schedule(MOTION_PTZ_SCHEDULE, 63).day[7].section[11].end_time, "23:59");
