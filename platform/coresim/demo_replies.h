@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <span>
 #include <vector>
 
@@ -24,8 +25,9 @@ extern const std::span<const DemoEntry> kDemoEvent;
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>
 void put(Payload &out, const T &v) {
-    const auto *p = reinterpret_cast<const unsigned char *>(&v);
-    out.insert(out.end(), p, p + sizeof v);
+    size_t at = out.size();
+    out.resize(at + sizeof v);
+    std::memcpy(out.data() + at, &v, sizeof v);
 }
 
 }  // namespace coresim

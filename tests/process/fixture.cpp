@@ -99,7 +99,7 @@ Result run(const std::vector<std::string> &argv_in, const Env &env, const std::s
     posix_spawn_file_actions_adddup2(&fa, out[1], 1);
     posix_spawn_file_actions_adddup2(&fa, err[1], 2);
     pid_t pid = -1;
-    int rc = posix_spawn(&pid, av[0], &fa, nullptr, av.data(), ev.data());
+    int rc = posix_spawnp(&pid, av[0], &fa, nullptr, av.data(), ev.data());
     posix_spawn_file_actions_destroy(&fa);
     close(in[0]);
     close(out[1]);
@@ -225,7 +225,7 @@ void DeviceTest::start_core(bool demo) {
     if (demo) argv.push_back("--demo");
     std::vector<std::string> envs = {"NVR_ROOT=" + root_, "PATH=/usr/bin:/bin"};
     auto av = c_array(argv), ev = c_array(envs);
-    ASSERT_EQ(posix_spawn(&core_pid_, av[0], nullptr, nullptr, av.data(), ev.data()), 0);
+    ASSERT_EQ(posix_spawnp(&core_pid_, av[0], nullptr, nullptr, av.data(), ev.data()), 0);
     std::string sock = root_ + "/var/run/kzsocket";
     for (int i = 0; i < 2000 && !exists(sock); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
