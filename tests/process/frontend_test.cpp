@@ -141,6 +141,15 @@ TEST_F(FrontEnd, SpecialUploadCodes) {
     EXPECT_TRUE(tmp_entries().empty());  // released at exit
 }
 
+TEST_F(FrontEnd, LongQueriesAreCutInUploadTexts) {
+    std::string q(3000, 'w');
+    Result r = upload("/2079", "x.bin", q);
+    EXPECT_EQ(r.out,
+              kText + "text=[temp & " + std::string(1087 - 7, 'w') + "]\nuploaded=[]\nupload=no");
+    r = upload("/probe", "x.bin", "param:" + q);
+    EXPECT_NE(r.out.find("text=[/tmp/x.bin & " + std::string(255, 'w') + "]"), std::string::npos);
+}
+
 TEST_F(FrontEnd, BrokenMultipartExitsWithoutOutputOrLeftovers) {
     std::string body = upload_body("a.bin", std::string(5000, 'z'));
     body.resize(body.size() - 20);  // no closing boundary
