@@ -28,5 +28,11 @@ unset(ENV{PKG_CONFIG_SYSROOT_DIR})
 set(GTest_DIR /usr/lib/${NVR_TARGET_TRIPLE}/cmake/GTest CACHE PATH "armhf GoogleTest package")
 
 # Tests (and test programs that start other programs) run through user-mode
-# emulation; -L makes the target's dynamic loader and libraries visible.
-set(CMAKE_CROSSCOMPILING_EMULATOR "qemu-arm;-L;/usr/${NVR_TARGET_TRIPLE}")
+# emulation; -L makes the target's dynamic loader and libraries visible. The
+# emulator is named by its full path: test programs start it with
+# posix_spawn/execv, which do not search PATH.
+find_program(NVR_QEMU_ARM qemu-arm)
+if(NOT NVR_QEMU_ARM)
+  set(NVR_QEMU_ARM qemu-arm)
+endif()
+set(CMAKE_CROSSCOMPILING_EMULATOR "${NVR_QEMU_ARM};-L;/usr/${NVR_TARGET_TRIPLE}")
