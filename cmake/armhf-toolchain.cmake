@@ -31,8 +31,13 @@ set(GTest_DIR /usr/lib/${NVR_TARGET_TRIPLE}/cmake/GTest CACHE PATH "armhf Google
 # emulation; -L makes the target's dynamic loader and libraries visible. The
 # emulator is named by its full path: test programs start it with
 # posix_spawn/execv, which do not search PATH.
+# The loader under -L comes from the cross toolchain's C library, but its
+# search path would find libc6:armhf's libc.so.6 in the multiarch folder, a
+# different build (Debian updates one and not the other); a mismatched pair
+# crashes at the first pthread_create. LD_LIBRARY_PATH keeps the pair matched.
 find_program(NVR_QEMU_ARM qemu-arm)
 if(NOT NVR_QEMU_ARM)
   set(NVR_QEMU_ARM qemu-arm)
 endif()
-set(CMAKE_CROSSCOMPILING_EMULATOR "${NVR_QEMU_ARM};-L;/usr/${NVR_TARGET_TRIPLE}")
+set(CMAKE_CROSSCOMPILING_EMULATOR
+    "${NVR_QEMU_ARM};-L;/usr/${NVR_TARGET_TRIPLE};-E;LD_LIBRARY_PATH=/usr/${NVR_TARGET_TRIPLE}/lib")
