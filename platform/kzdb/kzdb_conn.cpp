@@ -96,7 +96,16 @@ std::unique_ptr<Conn> open_conn(const char *db, const std::string &path, bool fo
     if (!c->writable) return c;
     // Without shared memory WAL cannot be set and the mode stays the rollback journal.
     // The OEM database stays in the rollback journal so read-only opens need no -shm file.
-    if (!is_oem(db)) exec(*c, "PRAGMA journal_mode=WAL");
+    if (!is_oem(db)) {
+        exec(*c, "PRAGMA journal_mode=WAL");
+        // One process per request opens and closes the store every time: keep
+        // the -wal/-shm files and skip the checkpoint on close, so a read-only
+        // request costs no file creation, deletion or write-back. Checkpoints
+        // still run as the log grows (every 1000 pages of writes).
+        int on = 1;
+        sqlite3_file_control(c->handle, "main", SQLITE_FCNTL_PERSIST_WAL, &on);
+        sqlite3_db_config(c->handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    }
     if (ensure_schema(*c) != 0) return nullptr;
     return c;
 }

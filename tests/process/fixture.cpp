@@ -85,6 +85,11 @@ std::string bin(const std::string &name) {
 Result run(const std::vector<std::string> &argv_in, const Env &env, const std::string &input) {
     std::vector<std::string> argv = split_words(NVR_EMULATOR);
     argv.insert(argv.end(), argv_in.begin(), argv_in.end());
+    return run_host(argv, env, input);
+}
+
+Result run_host(const std::vector<std::string> &argv_in, const Env &env, const std::string &input) {
+    std::vector<std::string> argv = argv_in;
     std::vector<std::string> envs;
     for (auto &[k, v] : env)
         envs.push_back(k + "=" + v);

@@ -30,6 +30,9 @@ using Env = std::map<std::string, std::string>;
 // Runs a program (through NVR_EMULATOR when set) with exactly `env`, the
 // given standard input, and collects its output.
 Result run(const std::vector<std::string> &argv, const Env &env, const std::string &input = "");
+// Runs a program of this machine (a host tool such as tar) without the emulator.
+Result run_host(const std::vector<std::string> &argv, const Env &env,
+                const std::string &input = "");
 std::string bin(const std::string &name);  // <build>/bin/<name>
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &data);

@@ -86,9 +86,9 @@ TEST_F(VbHtm, OemcleanRestoresStockFilesAndMarksErase) {
     fs::create_directories(host("/opt/app/bin"));
     fs::create_directories(host("/opt/app/www/src"));
     write_file(host("/opt/app/www/src/index.html"), "stock page");
-    Result tar = run({"/bin/tar", "-C", host("/opt/app/www/src"), "-zcf",
-                      host("/opt/app/www/web.tar.gz"), "index.html"},
-                     {{"PATH", "/usr/bin:/bin"}});
+    Result tar = run_host({"/bin/tar", "-C", host("/opt/app/www/src"), "-zcf",
+                           host("/opt/app/www/web.tar.gz"), "index.html"},
+                          {{"PATH", "/usr/bin:/bin"}});
     ASSERT_EQ(tar.status, 0) << tar.err;
     kzdb({"set-param", "oem_type", "3"});
     Result r = vb("oemclean");
