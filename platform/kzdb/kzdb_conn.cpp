@@ -1,6 +1,7 @@
 // Connection cache, schema, transactions and statements of the store library.
 #include "kzdb_conn.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -62,7 +63,12 @@ int user_version(Conn &c) {
 
 int ensure_schema(Conn &c) {
     if (user_version(c) >= kSchemaVersion) return 0;
+    // The journal mode is stored in the file: set it once, when the file is new.
+    // Without shared memory WAL cannot be set and the mode stays the rollback journal.
+    // The OEM database stays in the rollback journal so read-only opens need no -shm file.
+    if (!is_oem(c.db.c_str())) exec(c, "PRAGMA journal_mode=WAL");
     if (exec(c, "BEGIN IMMEDIATE") != 0) return -1;
+    c.wrote = true;
     int v = user_version(c);  // another process may have created it meanwhile
     bool ok = v >= 0;
     for (; ok && v < kSchemaVersion; v++)
@@ -84,7 +90,8 @@ std::unique_ptr<Conn> open_conn(const char *db, const std::string &path, bool fo
     if (read_only && access(path.c_str(), F_OK) != 0) return nullptr;
     if (!read_only) {
         std::string dir = parent_dir(path);
-        if (!dir.empty() && nvr::make_dirs(dir) != 0) return nullptr;
+        struct stat st {};
+        if (!dir.empty() && stat(dir.c_str(), &st) != 0 && nvr::make_dirs(dir) != 0) return nullptr;
     }
     auto c = std::make_unique<Conn>();
     c->db = db;
@@ -94,14 +101,12 @@ std::unique_ptr<Conn> open_conn(const char *db, const std::string &path, bool fo
     if (sqlite3_open_v2(path.c_str(), &c->handle, flags, nullptr) != SQLITE_OK) return nullptr;
     sqlite3_busy_timeout(c->handle, kBusyTimeoutMs);
     if (!c->writable) return c;
-    // Without shared memory WAL cannot be set and the mode stays the rollback journal.
-    // The OEM database stays in the rollback journal so read-only opens need no -shm file.
     if (!is_oem(db)) {
-        exec(*c, "PRAGMA journal_mode=WAL");
         // One process per request opens and closes the store every time: keep
         // the -wal/-shm files and skip the checkpoint on close, so a read-only
-        // request costs no file creation, deletion or write-back. Checkpoints
-        // still run as the log grows (every 1000 pages of writes).
+        // request costs no file creation, deletion or write-back. A process
+        // that wrote empties the log before it closes (see ~Conn), so the next
+        // opener has no log to replay.
         int on = 1;
         sqlite3_file_control(c->handle, "main", SQLITE_FCNTL_PERSIST_WAL, &on);
         sqlite3_db_config(c->handle, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
@@ -116,6 +121,7 @@ Conn::~Conn() {
     if (pid != getpid()) return;  // inherited across fork: the parent still owns it
     for (CachedStmt &s : stmts)
         sqlite3_finalize(s.stmt);
+    if (wrote) sqlite3_exec(handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
     sqlite3_close_v2(handle);
 }
 
@@ -166,6 +172,7 @@ Batch::Batch(const char *db) : conn_(acquire(db, true)) {
     conn_->mu.lock();
     if (conn_->depth++ == 0) {
         conn_->in_txn = exec(*conn_, "BEGIN IMMEDIATE") == 0;
+        conn_->wrote = true;
         conn_->doomed = !conn_->in_txn;
     }
 }

@@ -29,6 +29,7 @@ struct Conn {
     int depth = 0;                 // open batches (nested)
     bool in_txn = false;           // the outermost batch's BEGIN succeeded
     bool doomed = false;           // something inside failed: the outermost batch rolls back
+    bool wrote = false;            // a write transaction ran: checkpoint before closing
     std::deque<CachedStmt> stmts;  // deque: entries keep their address
 
     Conn() = default;
