@@ -1,4 +1,4 @@
-// Configuration store (Part 2.2): our stand-in for the store library, over SQLite.
+// Configuration store: our stand-in for the store library, over SQLite.
 //
 // Every call names its database by device path (KZDB_PATH, KZDB_ANPR_PATH, KZDB_OEM_PATH);
 // the file opened is nvr::dev_path(db) unless kzdb::bind_path() bound it to a host path.
@@ -56,8 +56,8 @@ int read_param(const char *db, const char *key, std::string *out);
 // Returns 0, or -1 for an unknown table/column or a failed write (nothing changed).
 int copy_table_column_int(const char *db, const char *table, const char *column, int value,
                           uint64_t channel_mask);
-// The same with the selection as two 32-bit words and the key column named, as Part 8.3
-// calls it. The key column must be "id" (the record key); anything else gives -1.
+// The same with the selection as two 32-bit words and the key column named, as the video
+// loss handlers call it. The key column must be "id" (the record key); anything else gives -1.
 int copy_table_column_int(const char *db, const char *table, const char *column, int value,
                           uint32_t mask_low, uint32_t mask_high, const char *key_column);
 
@@ -188,7 +188,7 @@ int copy_one(const char *db, const char *kind, int src, uint64_t mask) {
 
 }  // namespace kzdb
 
-// Declares the store functions of one record kind (Part 2.2 naming) in one line:
+// Declares the store functions of one record kind (read_, write_, copy_, delete_ naming) in one line:
 //   KZDB_RECORD(camera, cameras, CameraRecord, channel, 64)
 // gives, with kind name "camera" and the record's own key in member `channel`:
 //   int read_camera(const char *db, CameraRecord *rec, int key);

@@ -21,8 +21,8 @@ struct ParamDefault {
 // Parameters whose documented default a fresh device also stores.
 constexpr ParamDefault kParamDefaults[] = {
     {"software_version", "7x.7.0.9"},  // Parts 1.3, 3.1
-    {"hardware_version", "V1.1"},      // Part 3.1
-    {"max_cameras", "32"},             // Part 5.1
+    {"hardware_version", "V1.1"},      // reported at sign-in
+    {"max_cameras", "32"},             // camera channels in use
 };
 
 struct RecordDefault {

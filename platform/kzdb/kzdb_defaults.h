@@ -6,7 +6,7 @@ namespace kzdb {
 inline constexpr const char *kAdminName = "admin";
 inline constexpr const char *kAdminPassword = "admin";
 // What the store keeps for kAdminPassword: the client sends (and the login compares) the
-// MD5 digest of the password in lower-case hex (Part 3.1 "md5", Part 3.2 password field).
+// MD5 digest of the password in lower-case hex (the sign-in "md5" and the user record password field).
 inline constexpr const char *kAdminPasswordMd5 = "21232f297a57a5a743894a0e4a801fc3";
 
 struct InitReport {

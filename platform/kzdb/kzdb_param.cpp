@@ -1,4 +1,4 @@
-// Parameter table of the store (Part 2.2): text keys, text values.
+// Parameter table of the store: text keys, text values.
 #include <cerrno>
 #include <climits>
 #include <cstdio>

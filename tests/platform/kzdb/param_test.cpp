@@ -1,4 +1,4 @@
-// Parameter table semantics (Part 2.2), connections and schema.
+// Parameter table semantics, connections and schema.
 #include <sqlite3.h>
 
 #include <cstring>

@@ -1,4 +1,4 @@
-// User accounts (Part 3.2) and the factory defaults of `kzdb init`.
+// User accounts and the factory defaults of `kzdb init`.
 #include <cstdio>
 #include <cstring>
 #include <string>
