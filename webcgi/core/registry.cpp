@@ -29,6 +29,7 @@ int WebResRegister(const WebRes *table, int n, const char *module) {
         g_slots.module[i] = module ? module : "";
         g_slots.used[i] = 1;
         ++g_slots.count;
+        if (i >= g_slots.end) g_slots.end = i + 1;
         ++placed;
     }
     return 0;
@@ -36,10 +37,12 @@ int WebResRegister(const WebRes *table, int n, const char *module) {
 
 int WebResUnregister(const WebRes *table, int n) {
     if (!table || n <= 0) return -1;
-    for (int i = 0; i < MAX_WEBREQ_COUNT; ++i) {
+    // Codes are compared as their whole 8-byte fields (registration copies all
+    // 8 bytes): this runs at every exit, so it must stay cheap.
+    for (int i = 0; i < g_slots.end; ++i) {
         if (!g_slots.used[i]) continue;
         for (int k = 0; k < n; ++k) {
-            if (std::strncmp(g_slots.entry[i].path, table[k].path, sizeof table[k].path) != 0)
+            if (std::memcmp(g_slots.entry[i].path, table[k].path, sizeof table[k].path) != 0)
                 continue;
             g_slots.entry[i] = WebRes{};
             g_slots.module[i] = nullptr;
@@ -61,7 +64,7 @@ const WebRes *FindWebRes(const char *code) {
 
 void DispatchWebReq(const char *code, char *request_text) {
     if (!code || std::strlen(code) >= sizeof(WebRes::path)) return;
-    for (int i = 0; i < MAX_WEBREQ_COUNT; ++i) {
+    for (int i = 0; i < g_slots.end; ++i) {
         if (!g_slots.used[i] || std::strcmp(g_slots.entry[i].path, code) != 0) continue;
         if (g_slots.entry[i].handler) g_slots.entry[i].handler(request_text);
         return;

@@ -38,6 +38,7 @@ struct Slots {
     unsigned char used[MAX_WEBREQ_COUNT];
     const char *module[MAX_WEBREQ_COUNT];
     int count;
+    int end;  // one past the highest slot ever used: scans stop there
 };
 const Slots &slots();
 }  // namespace webreq_detail
