@@ -1,4 +1,5 @@
 #include "form_test_util.h"
+#include <filesystem>
 
 #include <dirent.h>
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -20,8 +22,9 @@ class ScratchRoot : public ::testing::Environment {
     void SetUp() override { root(); }
     void TearDown() override {
         cgiFreeResources();
-        std::string cmd = "rm -rf '" + root() + "'";
-        if (std::system(cmd.c_str()) != 0) ADD_FAILURE() << "cannot remove " << root();
+        std::error_code ec;
+        std::filesystem::remove_all(root(), ec);
+        if (ec) ADD_FAILURE() << "cannot remove " << root() << ": " << ec.message();
     }
 };
 const auto *g_env = ::testing::AddGlobalTestEnvironment(new ScratchRoot);
