@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "ipc/cgi_ipc.h"
 #include "modules.h"
 #include "request.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char **argv) {
     }
     webcgi_register_modules();
     int status = cgi_run_request();
+    cgi_channel_close();
     webcgi_unregister_modules();
     return status;
 }

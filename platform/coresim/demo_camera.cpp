@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "../../webcgi/camera/camera_msgs.h"
+#include "camera_msgs.h"
 #include "demo_replies.h"
 
 namespace coresim {

@@ -1,7 +1,7 @@
 // Demo answers of the event area (see demo_replies.h).
 #include <cstring>
 
-#include "../../webcgi/event/motion_msg.h"
+#include "motion_msg.h"
 #include "demo_replies.h"
 
 namespace coresim {

@@ -5,17 +5,20 @@
 #include <string>
 #include <vector>
 
+#include "handler.h"
 #include "modules.h"
 #include "registry.h"
 
 namespace {
 
 std::vector<std::string> g_calls;
-void handler_a(char *text) {
-    g_calls.push_back(std::string("a:") + text);
+Answer handler_a(Request &rq) {
+    g_calls.push_back(std::string("a:") + rq.text);
+    return Answer::none();
 }
-void handler_b(char *text) {
-    g_calls.push_back(std::string("b:") + text);
+Answer handler_b(Request &rq) {
+    g_calls.push_back(std::string("b:") + rq.text);
+    return Answer::none();
 }
 
 struct RegistryTest : ::testing::Test {

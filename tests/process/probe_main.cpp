@@ -9,6 +9,7 @@
 #include "cgi_ipc.h"
 #include "cgi_response.h"
 #include "devroot.h"
+#include "handler.h"
 #include "modules.h"
 #include "request.h"
 #include "shell.h"
@@ -38,8 +39,16 @@ void ipc(char *text) {
     if (cgi_reply_timed_out()) cgi_error_to_webserver(CGI_JSON);
     cgi_stop_ipc(0);
 }
-const WebRes kProbe[] = {{"/probe", echo}, {"/keep", echo_keep}, {"/1010", echo}, {"/6082", echo},
-                         {"/2079", echo},  {"/1019", echo},      {"/oem", echo},  {"/ipc", ipc}};
+const WebRes kProbe[] = {
+    {"/probe", legacy<echo>},
+    {"/keep", legacy<echo_keep>},
+    {"/1010", legacy<echo>, Body::Text, Upload::Stream},
+    {"/6082", legacy<echo>, Body::Text, Upload::Marker},
+    {"/2079", legacy<echo>, Body::Text, Upload::Marker},
+    {"/1019", legacy<echo>, Body::Text, Upload::Temp},
+    {"/oem", legacy<echo>, Body::Text, Upload::Temp},
+    {"/ipc", legacy<ipc>},
+};
 }  // namespace
 
 int main() {

@@ -8,20 +8,6 @@
 #include "cgi_response.h"
 #include "kzfs_log.h"
 
-std::optional<int> json_int(json_object *obj, const char *key) {
-    int v = 0;
-    if (on_cgi_get_int_from_json(obj, key, &v) != 0) return std::nullopt;
-    return v;
-}
-
-int json_int_or(json_object *obj, const char *key, int def) {
-    return json_int(obj, key).value_or(def);
-}
-
-void take_int(json_object *obj, const char *key, int32_t *field) {
-    if (auto v = json_int(obj, key)) *field = *v;
-}
-
 void mask_clear(char (&mask)[65]) {
     std::memset(mask, '0', 64);
     mask[64] = '\0';
@@ -29,14 +15,6 @@ void mask_clear(char (&mask)[65]) {
 
 void mask_mark(char (&mask)[65], int channel) {
     if (channel >= 0 && channel < 64) mask[channel] = '1';
-}
-
-json_object *json_text(std::string_view text) {
-    return json_object_new_string_len(text.data(), static_cast<int>(text.size()));
-}
-
-json_object *json_text(const char *field, size_t width) {
-    return json_text(field_text(field, width));
 }
 
 // ---- core exchange ---------------------------------------------------------------------

@@ -14,18 +14,8 @@
 #include "text.h"
 
 // ---- request values --------------------------------------------------------------------
+// (the shared vocabulary of cgi_json.h: json_int, take_int, take_text, json_field, Mask64)
 
-// The integer `key`, or nullopt when absent or null.
-std::optional<int> json_int(json_object *obj, const char *key);
-// The integer `key`, or `def` when absent.
-int json_int_or(json_object *obj, const char *key, int def);
-// Sets *field from `key` when present (stored value kept otherwise).
-void take_int(json_object *obj, const char *key, int32_t *field);
-// Copies the text of `key` into field[N] when present (stored value kept otherwise).
-template <size_t N>
-void take_text(json_object *obj, const char *key, char (&field)[N]) {
-    if (json_get(obj, key)) copy_text(field, json_string(obj, key));
-}
 // True when `v` holds a value in [lo, hi].
 inline bool in_range(const std::optional<int> &v, int lo, int hi) {
     return v && *v >= lo && *v <= hi;
@@ -34,14 +24,6 @@ inline bool in_range(const std::optional<int> &v, int lo, int hi) {
 // 64 '0'/'1' characters and a NUL; channels outside 0..63 are never marked.
 void mask_clear(char (&mask)[65]);
 void mask_mark(char (&mask)[65], int channel);
-
-// JSON string of a fixed text field (up to its NUL, never past `width`).
-json_object *json_text(const char *field, size_t width);
-json_object *json_text(std::string_view text);
-template <size_t N>
-json_object *json_field(const char (&field)[N]) {
-    return json_text(field, N);
-}
 
 // ---- core exchange ---------------------------------------------------------------------
 

@@ -5,8 +5,13 @@
 
 #include <json-c/json.h>
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
+
+#include "text.h"
 
 struct JsonPut {
     void operator()(json_object *o) const { json_object_put(o); }
@@ -59,4 +64,72 @@ class JsonOut {
         return *this;
     }
     JsonPtr obj_;
+};
+
+// ---- request-reading vocabulary ------------------------------------------------------
+// An integer key accepts a JSON integer, or a string holding a whole decimal
+// integer ("3", as clients send); anything else (array, object, null, float,
+// "abc", "0x0", out of int range) is a bad value of that key, never 0.
+
+// An inclusive range of accepted values, named once per kind of id.
+struct Limit {
+    int lo, hi;
+    constexpr bool has(long long v) const { return v >= lo && v <= hi; }
+};
+inline constexpr Limit kChannelIds{0, 63};    // camera channels in JSON and messages
+inline constexpr Limit kAlarmSources{0, 15};  // local alarm inputs/outputs, white-LED sources
+inline constexpr Limit kCameraIds{0, 64};     // camera ids on add/edit (64: "next free")
+inline constexpr Limit kAnyInt{INT32_MIN, INT32_MAX};
+
+// Outcome of reading one key.
+enum class Got : unsigned char { Absent, Bad, Value };
+struct IntRead {
+    Got got = Got::Absent;
+    int value = 0;
+    explicit operator bool() const { return got == Got::Value; }
+};
+// Reads integer `key` under the rule above; a value outside `lim` is Bad.
+IntRead json_read_int(json_object *obj, const char *key, Limit lim = kAnyInt);
+// The value when present and good; nullopt when absent or bad.
+std::optional<int> json_int(json_object *obj, const char *key);
+std::optional<int> json_int_in(json_object *obj, const char *key, Limit lim);
+// A channel id 0..63.
+inline std::optional<int> json_channel(json_object *obj, const char *key) {
+    return json_int_in(obj, key, kChannelIds);
+}
+// The value, or `def` when absent (and when bad: callers that must refuse a
+// bad value use json_read_int).
+int json_int_or(json_object *obj, const char *key, int def);
+// Sets *field from `key` when present and good; the stored value stays
+// otherwise. Returns false for a bad value (the field is left alone).
+bool take_int(json_object *obj, const char *key, int32_t *field, Limit lim = kAnyInt);
+// The integer in `v` itself (an array element) under the same rule.
+std::optional<int> json_as_int(json_object *v);
+// Text of a string member; nullopt when absent, null or not a string.
+std::optional<std::string> json_text_of(json_object *obj, const char *key);
+// Copies string `key` into field[N] (cut to fit) when present; stored value kept otherwise.
+template <size_t N>
+void take_text(json_object *obj, const char *key, char (&field)[N]) {
+    if (json_get(obj, key)) copy_text(field, N, json_string(obj, key));
+}
+// The whole request text as one decimal id in `lim` ("5", not "5x", "" or
+// "-"); nullopt otherwise. Leading and trailing blanks and a line break are allowed.
+std::optional<int> text_id(const char *text, Limit lim);
+
+// JSON string of a fixed text field (up to its NUL, never past `width`).
+json_object *json_text(std::string_view text);
+json_object *json_text(const char *field, size_t width);
+template <size_t N>
+json_object *json_field(const char (&field)[N]) {
+    return json_text(field, N);
+}
+
+// 64 '0'/'1' characters and a NUL: character i marks channel i. Channels
+// outside 0..63 are never marked.
+struct Mask64 {
+    char s[65];
+    Mask64() { clear(); }
+    void clear();
+    void mark(int channel);
+    const char *c_str() const { return s; }
 };

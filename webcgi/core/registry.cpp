@@ -3,6 +3,8 @@
 #include <cstring>
 
 #include "cgi_log.h"
+#include "gate.h"
+#include "handler.h"
 
 namespace webreq_detail {
 namespace {
@@ -24,8 +26,8 @@ int WebResRegister(const WebRes *table, int n, const char *module) {
     int placed = 0;
     for (int i = 0; i < MAX_WEBREQ_COUNT && placed < n; ++i) {
         if (g_slots.used[i]) continue;
-        std::memcpy(g_slots.entry[i].path, table[placed].path, sizeof g_slots.entry[i].path);
-        g_slots.entry[i].handler = table[placed].handler;
+        g_slots.entry[i] = table[placed];
+        g_slots.entry[i].path[sizeof g_slots.entry[i].path - 1] = '\0';
         g_slots.module[i] = module ? module : "";
         g_slots.used[i] = 1;
         ++g_slots.count;
@@ -62,13 +64,28 @@ const WebRes *FindWebRes(const char *code) {
     return nullptr;
 }
 
+const WebRes *FindUsedWebRes(const char *code) {
+    if (!code || std::strlen(code) >= sizeof(WebRes::path)) return nullptr;
+    for (int i = 0; i < g_slots.end; ++i)
+        if (g_slots.used[i] && std::strcmp(g_slots.entry[i].path, code) == 0)
+            return &g_slots.entry[i];
+    return nullptr;
+}
+
 void DispatchWebReq(const char *code, char *request_text) {
-    if (!code || std::strlen(code) >= sizeof(WebRes::path)) return;
-    for (int i = 0; i < g_slots.end; ++i) {
-        if (!g_slots.used[i] || std::strcmp(g_slots.entry[i].path, code) != 0) continue;
-        if (g_slots.entry[i].handler) g_slots.entry[i].handler(request_text);
+    const WebRes *row = FindUsedWebRes(code);
+    if (!row || !row->handler) return;
+    if (auto refusal = cgi_gate_check(*row)) {
+        refusal->write_and_finish();
         return;
     }
+    char empty[1] = "";
+    Request rq;
+    rq.code = row->path;
+    rq.text = request_text ? request_text : empty;
+    rq.row = row;
+    Answer answer = row->handler(rq);
+    answer.write_and_finish();
 }
 
 int WebResCount() {

@@ -6,11 +6,30 @@
 
 inline constexpr int MAX_WEBREQ_COUNT = 512;
 
-using WebReqHandler = void (*)(char *request_text);
+struct Request;
+class Answer;
+
+// A handler reads the request and returns what to write (webcgi/core/answer.h).
+using WebReqHandler = Answer (*)(Request &rq);
+
+// What a code's request body is; the handler reads it through Request.
+enum class Body : unsigned char { Json, Form, Query, Text };
+// How the multipart path hands an upload to the code.
+enum class Upload : unsigned char {
+    Place,   // the file field moves to "/tmp/<base name>"; text: that path (+ " & " param)
+    Temp,    // the upload temporary is handed on as it is; text: "<temporary> & <query>"
+    Marker,  // parsed, nothing handed on; text: "temp & <query>"
+    Stream,  // not parsed (the handler reads the body itself); text: "temp & <query>"
+};
+// Whether the sign-in gate applies (off unless the store enables it).
+enum class Access : unsigned char { Session, Open };
 
 struct WebRes {
     char path[8];  // request code, NUL-terminated, at most 7 characters
     WebReqHandler handler;
+    Body body = Body::Json;
+    Upload upload = Upload::Place;
+    Access access = Access::Session;
 };
 
 // Places the n entries in the lowest free slots. Returns -1 (nothing placed)
@@ -22,9 +41,12 @@ int WebResRegister(const WebRes *table, int n, const char *module = "");
 int WebResUnregister(const WebRes *table, int n);
 // First slot whose code equals `code` (used or not); null when none.
 const WebRes *FindWebRes(const char *code);
-// Runs the handler of the lowest used slot with exactly this code, once.
+// Runs the handler of the lowest used slot with exactly this code, once,
+// and writes its answer (after the sign-in gate, when the store enables it).
 // Nothing happens for a null or unregistered code.
 void DispatchWebReq(const char *code, char *request_text);
+// The row of the lowest used slot with exactly this code, or null.
+const WebRes *FindUsedWebRes(const char *code);
 
 // Number of used slots.
 int WebResCount();

@@ -82,12 +82,17 @@ std::string param_suffix() {
     return " & " + std::string(v);
 }
 
-void upload_path() {
+// The upload rule of the code in the path; Place for unregistered codes.
+Upload upload_rule() {
+    const WebRes *row = FindUsedWebRes(cgiPathInfo);
+    return row ? row->upload : Upload::Place;
+}
+
+void upload_path(Upload rule) {
     char code[kCodeSize];
     if (!take_code(code)) return;
     char text[kUploadTextSize];
-    std::string_view c = code;
-    if (c == "/1010" || c == "/6082" || c == "/2079") {
+    if (rule == Upload::Stream || rule == Upload::Marker) {
         snprintf(text, sizeof text, "%s & %s", "temp", cgiQueryString);
         return DispatchWebReq(code, text);
     }
@@ -99,7 +104,7 @@ void upload_path() {
     const FormEntry *entry = cgiFormEntryFind("file");
     if (!entry || entry->tempFileName.empty()) return;
 
-    if (c == "/1019" || c == "/oem") {
+    if (rule == Upload::Temp) {
         g_uploaded = entry->tempFileName;
         snprintf(text, sizeof text, "%s & %s", entry->tempFileName.c_str(), cgiQueryString);
         return DispatchWebReq(code, text);
@@ -145,10 +150,9 @@ int cgi_run_request() {
             same_nocase(type, "application/json")) {
             post_path();
         } else if (same_nocase(type, "multipart/form-data")) {
-            if (std::strcmp(cgiPathInfo, "/1010") != 0 &&
-                cgiParseMultipartInput() != CGI_PARSE_SUCCESS)
-                return 255;
-            upload_path();
+            const Upload rule = upload_rule();
+            if (rule != Upload::Stream && cgiParseMultipartInput() != CGI_PARSE_SUCCESS) return 255;
+            upload_path(rule);
         }
     } else if (same_nocase(cgiRequestMethod, "get")) {
         cgiContentLength = static_cast<int32_t>(std::strlen(cgiQueryString));

@@ -41,11 +41,6 @@ std::string_view user_text(const char (&field)[N]) {
     return field_text(field, N);
 }
 
-// A JSON string of exactly these bytes (caller owns it).
-inline json_object *json_text(std::string_view text) {
-    return json_object_new_string_len(text.data(), static_cast<int>(text.size()));
-}
-
 // Appends the ten flags under their keys, in order.
 void add_user_flags(JsonOut &out, const int32_t (&flags)[KZDB_USER_FLAGS],
                     const char *const (&keys)[KZDB_USER_FLAGS]);

@@ -5,6 +5,9 @@
 #include <cstdlib>
 #include <mutex>
 #include <thread>
+#include <vector>
+
+#include "proto_channel.h"
 
 std::atomic<int> g_callback_done{0};
 
@@ -15,22 +18,6 @@ using std::chrono::milliseconds;
 
 constexpr int kSendAttempts = 3000;
 constexpr milliseconds kSendRetry{10};
-constexpr int kStepMs = 40;
-
-// Types whose reply takes longer than the default 1000 steps (40 s).
-struct WaitLimit {
-    int first, last, steps;
-};
-constexpr WaitLimit kWaitLimits[] = {
-    {3700, 3700, 1500},  {3702, 3702, 1500},  {1153, 1153, 3000},  {1171, 1171, 3000},
-    {3102, 3102, 3000},  {3104, 3104, 3000},  {3223, 3223, 3000},  {3259, 3259, 3000},
-    {3263, 3263, 3000},  {3360, 3360, 3000},  {3365, 3365, 3000},  {3401, 3401, 3000},
-    {3535, 3535, 3000},  {1701, 1701, 6000},  {1713, 1713, 6000},  {1716, 1716, 6000},
-    {3200, 3205, 6000},  {3227, 3227, 6000},  {3402, 3402, 6000},  {3409, 3409, 6000},
-    {3420, 3420, 6000},  {3440, 3440, 6000},  {3528, 3528, 6000},  {3230, 3230, 15000},
-    {3350, 3350, 15000}, {3434, 3434, 15000}, {3494, 3494, 15000}, {3495, 3495, 15000},
-    {3379, 3379, 30000},
-};
 
 // Who writes the response of the current exchange. Open: nobody yet;
 // Claimed: a callback is writing; Done: a callback finished; Closed: the
@@ -41,6 +28,40 @@ std::mutex g_mu;
 std::condition_variable g_cv;
 Reply g_state = Reply::Closed;
 bool g_sent = false;
+
+// A waited query keeps the reply bytes for the handler thread to render.
+uint32_t g_want_type = 0;  // 0: no query open
+std::vector<unsigned char> *g_reply = nullptr;
+
+// The one connection of this request, opened on first use.
+bool g_channel_open = false;
+// Callback of a cgi_start_ipc exchange; the channel forwards replies to it.
+std::mutex g_cb_mu;
+kz_sock_cb g_user_cb = nullptr;
+
+void *channel_cb(void *arg, const kz_msg_head *head, const void *payload) {
+    {
+        std::lock_guard lk(g_mu);
+        if (g_want_type != 0 && head && head->w[3] == g_want_type && g_state == Reply::Open) {
+            const auto *p = static_cast<const unsigned char *>(payload);
+            size_t n = payload ? head->w[5] : 0;
+            g_reply->assign(p, p + n);
+            g_state = Reply::Done;
+            g_callback_done.store(1);
+            g_cv.notify_all();
+            return arg;
+        }
+    }
+    std::lock_guard cb(g_cb_mu);
+    if (g_user_cb) g_user_cb(arg, head, payload);
+    return arg;
+}
+
+void ensure_channel() {
+    if (g_channel_open) return;
+    kz_sock_init(channel_cb, 0, 3, "/var/run/kzsocket");
+    g_channel_open = true;
+}
 
 // KZ_IPC_WAIT_MS in ms, or -1 when unset or not a number >= 0.
 long wait_cap_ms() {
@@ -99,21 +120,22 @@ void *ignore_reply(void *arg, const kz_msg_head *, const void *) {
 }  // namespace
 
 int cgi_ipc_wait_steps(int type) {
-    for (const WaitLimit &w : kWaitLimits) {
-        if (type >= w.first && type <= w.last) return w.steps;
-    }
-    return 1000;
+    return kz_wait_steps(type);
 }
 
 long cgi_ipc_wait_ms(int type) {
-    const long limit = static_cast<long>(cgi_ipc_wait_steps(type)) * kStepMs;
+    const long limit = static_cast<long>(cgi_ipc_wait_steps(type)) * KZ_WAIT_STEP_MS;
     const long cap = wait_cap_ms();
     return (cap >= 0 && cap < limit) ? cap : limit;
 }
 
 int cgi_start_ipc(kz_sock_cb cb, int type, int size, const void *payload, int fire_and_forget) {
     if (!cb) return -1;
-    kz_sock_init(cb, 0, 3, "/var/run/kzsocket");
+    {
+        std::lock_guard lk(g_cb_mu);
+        g_user_cb = cb == ignore_reply ? nullptr : cb;
+    }
+    ensure_channel();
     open_exchange(fire_and_forget == 1);
     g_sent = send_with_retry(type, payload, size);
     // A message that never got out cannot be answered: no wait.
@@ -122,16 +144,46 @@ int cgi_start_ipc(kz_sock_cb cb, int type, int size, const void *payload, int fi
     return 0;
 }
 
-int cgi_stop_ipc(int v) {
-    kz_sock_uninit(v);
+int cgi_stop_ipc(int) {
+    // Waits for a callback still running; later replies reach nobody. The
+    // connection stays for the rest of the request (cgi_channel_close).
+    std::lock_guard lk(g_cb_mu);
+    g_user_cb = nullptr;
     return 0;
 }
 
 int cgi_send_ipc(int type, const void *payload, int size) {
-    cgi_start_ipc(ignore_reply, type, size, payload, 1);
-    const bool sent = g_sent;
-    cgi_stop_ipc(0);
-    return sent ? 0 : -1;
+    ensure_channel();
+    return send_with_retry(type, payload, size) ? 0 : -1;
+}
+
+bool cgi_exchange(int type, const void *payload, int size, uint32_t reply_type,
+                  std::vector<unsigned char> &reply) {
+    ensure_channel();
+    {
+        std::lock_guard lk(g_mu);
+        g_callback_done.store(0);
+        reply.clear();
+        g_reply = &reply;
+        g_want_type = reply_type;
+        g_state = Reply::Open;
+    }
+    bool got = false;
+    if (send_with_retry(type, payload, size)) {
+        wait_reply(type);
+    }
+    std::lock_guard lk(g_mu);
+    got = g_state == Reply::Done;
+    g_state = Reply::Closed;  // a late reply finds the query closed and is dropped
+    g_want_type = 0;
+    g_reply = nullptr;
+    return got;
+}
+
+void cgi_channel_close() {
+    if (!g_channel_open) return;
+    kz_sock_uninit(0);
+    g_channel_open = false;
 }
 
 bool cgi_reply_claim() {

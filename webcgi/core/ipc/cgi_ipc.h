@@ -36,6 +36,7 @@
 #include <span>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "kzsocket.h"
 
@@ -52,14 +53,24 @@ extern std::atomic<int> g_callback_done;
 // Returns -1 for a null callback, else 0 (whether or not a reply came).
 int cgi_start_ipc(kz_sock_cb cb, int type, int size, const void *payload, int fire_and_forget);
 
-// Closes the channel (kz_sock_uninit(v)); waits for a callback that is still
-// running. Call once after every cgi_start_ipc. Returns 0.
+// Ends the exchange: waits for a callback that is still running; later
+// replies reach no callback. Call once after every cgi_start_ipc. The
+// connection itself stays open for the rest of the request. Returns 0.
 int cgi_stop_ipc(int v);
 
-// Fire-and-forget in one call: start, send, stop. Returns 0 when the message
-// went out, -1 when every attempt failed. It closes the channel, so call it
-// outside a cgi_start_ipc .. cgi_stop_ipc pair.
+// Fire-and-forget on the request's channel. Returns 0 when the message went
+// out, -1 when every attempt failed.
 int cgi_send_ipc(int type, const void *payload, int size);
+
+// A waited exchange without callback: sends and waits (the type's limit) for
+// a reply of `reply_type`, whose bytes land in `reply`. True when it came in
+// time; a later reply is dropped. Replies of other types are not taken.
+bool cgi_exchange(int type, const void *payload, int size, uint32_t reply_type,
+                  std::vector<unsigned char> &reply);
+
+// Closes the request's one connection (opened by the first send). main calls
+// it once the answer is written; safe when nothing was sent.
+void cgi_channel_close();
 
 // Wait limit of a request type in 40 ms steps (1000 for unlisted types), and
 // the same in milliseconds after the KZ_IPC_WAIT_MS cap.
@@ -91,6 +102,8 @@ class ReplyView {
         : type_(head ? head->w[3] : 0),
           data_(static_cast<const unsigned char *>(payload)),
           size_(head && payload ? head->w[5] : 0) {}
+    ReplyView(uint32_t type, std::span<const unsigned char> bytes)
+        : type_(type), data_(bytes.data()), size_(bytes.size()) {}
 
     uint32_t type() const { return type_; }
     size_t size() const { return size_; }
