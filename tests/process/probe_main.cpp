@@ -27,17 +27,10 @@ void echo_keep(char *text) {
     cgi_upload_keep();
     echo(text);
 }
-// "/ipc?T": sends message T and answers through the common JSON callback.
-void *on_probe_ipc_callback(void *arg, const kz_msg_head *head, const void *payload) {
-    ReplyView r(head, payload);
-    on_cgi_common_json_cb(static_cast<int>(r.count<int32_t>()), payload);
-    return arg;
-}
-void ipc(char *text) {
+// "/ipc?T": sends message T and answers through the common JSON renderer.
+Answer ipc(Request &rq) {
     int32_t value = 7;
-    cgi_start_ipc(on_probe_ipc_callback, atoi(text), sizeof value, &value, 0);
-    if (cgi_reply_timed_out()) cgi_error_to_webserver(CGI_JSON);
-    cgi_stop_ipc(0);
+    return cgi_query(atoi(rq.text), value, on_cgi_common_json_cb, Answer::error(CGI_JSON));
 }
 const WebRes kProbe[] = {
     {"/probe", legacy<echo>},
@@ -47,7 +40,7 @@ const WebRes kProbe[] = {
     {"/2079", legacy<echo>, Body::Text, Upload::Marker},
     {"/1019", legacy<echo>, Body::Text, Upload::Temp},
     {"/oem", legacy<echo>, Body::Text, Upload::Temp},
-    {"/ipc", legacy<ipc>},
+    {"/ipc", ipc},
 };
 }  // namespace
 
