@@ -32,6 +32,21 @@ Answer ipc(Request &rq) {
     int32_t value = 7;
     return cgi_query(atoi(rq.text), value, on_cgi_common_json_cb, Answer::error(CGI_JSON));
 }
+// "/ipcx?T": the same, but expects a reply type the simulator never sends.
+Answer ipc_other(Request &rq) {
+    int32_t value = 7;
+    int type = atoi(rq.text);
+    return cgi_query(type, value, on_cgi_common_json_cb, Answer::error(CGI_JSON),
+                     static_cast<uint32_t>(type) + KZ_REPLY_OFFSET + 1);
+}
+// "/chan?T": two notices, a query of T, one more notice after the answer.
+Answer chan(Request &rq) {
+    int32_t n1 = 1, n2 = 2, n3 = 3;
+    cgi_notify(1111, n1);
+    cgi_notify(1112, n2);
+    Answer a = cgi_query(atoi(rq.text), n1, on_cgi_common_json_cb, Answer::error(CGI_JSON));
+    return std::move(a).then([n3] { cgi_notify(1113, n3); });
+}
 const WebRes kProbe[] = {
     {"/probe", legacy<echo>},
     {"/keep", legacy<echo_keep>},
@@ -41,6 +56,8 @@ const WebRes kProbe[] = {
     {"/1019", legacy<echo>, Body::Text, Upload::Temp},
     {"/oem", legacy<echo>, Body::Text, Upload::Temp},
     {"/ipc", ipc},
+    {"/ipcx", ipc_other},
+    {"/chan", chan},
 };
 }  // namespace
 
