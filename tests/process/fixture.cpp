@@ -78,6 +78,24 @@ void pump(int in_fd, const std::string &input, int out_fd, int err_fd, Result &r
 
 }  // namespace
 
+pid_t start(const std::vector<std::string> &argv_in, const Env &env, int in_fd, int out_fd) {
+    std::vector<std::string> argv = split_words(NVR_EMULATOR);
+    argv.insert(argv.end(), argv_in.begin(), argv_in.end());
+    std::vector<std::string> envs;
+    for (auto &[k, v] : env)
+        envs.push_back(k + "=" + v);
+    auto av = c_array(argv), ev = c_array(envs);
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_adddup2(&fa, in_fd, 0);
+    posix_spawn_file_actions_adddup2(&fa, out_fd, 1);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    int rc = posix_spawnp(&pid, av[0], &fa, nullptr, av.data(), ev.data());
+    posix_spawn_file_actions_destroy(&fa);
+    return rc == 0 ? pid : -1;
+}
+
 std::string bin(const std::string &name) {
     return std::string(NVR_BIN_DIR) + "/" + name;
 }

@@ -34,6 +34,9 @@ Result run(const std::vector<std::string> &argv, const Env &env, const std::stri
 // Runs a program of this machine (a host tool such as tar) without the emulator.
 Result run_host(const std::vector<std::string> &argv, const Env &env,
                 const std::string &input = "");
+// Starts a program (through NVR_EMULATOR) with stdin and stdout on the given
+// descriptors and stderr dropped; the caller waits for it. The pid, or -1.
+pid_t start(const std::vector<std::string> &argv, const Env &env, int in_fd, int out_fd);
 std::string bin(const std::string &name);  // <build>/bin/<name>
 std::string read_file(const std::string &path);
 void write_file(const std::string &path, const std::string &data);

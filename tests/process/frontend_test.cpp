@@ -1,7 +1,14 @@
 // The request front end through a real process: paths, request texts,
 // uploads and their hostile names, failures.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "fixture.h"
 
@@ -235,6 +242,76 @@ TEST_F(CoreReplies, DeadCoreDoesNotWaitAfterFailedSends) {
     Result r = get("/ipc", "3127", {{"KZ_IPC_WAIT_MS", "300"}});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, "Content-type: application/json\r\n\r\n{status:\"CGI ERROR\"}");
+}
+
+}  // namespace
+
+namespace {
+
+// A client that goes away: the web server ends webcgi with SIGTERM mid-upload,
+// or the reader closes the output so the answer ends in SIGPIPE. Nothing the
+// request wrote may stay in the device's /tmp.
+class AbortedUpload : public FrontEnd {
+  protected:
+    Env upload_env(const std::string &code, size_t announced) const {
+        Env env = base_env();
+        env["REQUEST_METHOD"] = "POST";
+        env["PATH_INFO"] = code;
+        env["CONTENT_TYPE"] = "multipart/form-data; boundary=XyZb0und";
+        env["CONTENT_LENGTH"] = std::to_string(announced);
+        return env;
+    }
+    static int wait_status(pid_t pid) {
+        int st = 0;
+        waitpid(pid, &st, 0);
+        return WIFSIGNALED(st) ? 128 + WTERMSIG(st) : WEXITSTATUS(st);
+    }
+};
+
+TEST_F(AbortedUpload, SigtermMidBodyRemovesThePartialTemporary) {
+    int in[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+    int devnull = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    pid_t pid = start({program_}, upload_env("/probe", 50 << 20), in[0], devnull);
+    close(in[0]);
+    close(devnull);
+    ASSERT_GT(pid, 0);
+    std::string head = upload_body("big.bin", "");
+    head = head.substr(0, head.find("\r\n\r\n", head.find("filename")) + 4);
+    std::string chunk(64 << 10, 'x');
+    signal(SIGPIPE, SIG_IGN);
+    ASSERT_EQ(write(in[1], head.data(), head.size()), static_cast<ssize_t>(head.size()));
+    for (int i = 0; i < 16; ++i)
+        ASSERT_EQ(write(in[1], chunk.data(), chunk.size()), static_cast<ssize_t>(chunk.size()));
+    // The temporary exists and is being filled before the client vanishes.
+    bool seen = false;
+    for (int i = 0; i < 500 && !seen; ++i) {
+        for (auto &e : fs::directory_iterator(host("/tmp")))
+            seen |= e.path().filename().string().rfind("cgic", 0) == 0 && fs::file_size(e) > 0;
+        if (!seen) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(seen);
+    kill(pid, SIGTERM);
+    EXPECT_EQ(wait_status(pid), 128 + SIGTERM);
+    close(in[1]);
+    EXPECT_EQ(tmp_entries(), std::vector<std::string>{});
+}
+
+TEST_F(AbortedUpload, ClosedOutputRemovesThePlacedUpload) {
+    std::string body = upload_body("placed.bin", std::string(4096, 'p'));
+    int in[2], out[2];
+    ASSERT_EQ(pipe2(in, O_CLOEXEC), 0);
+    ASSERT_EQ(pipe2(out, O_CLOEXEC), 0);
+    close(out[0]);  // nobody will read the answer
+    pid_t pid = start({program_}, upload_env("/probe", body.size()), in[0], out[1]);
+    close(in[0]);
+    close(out[1]);
+    ASSERT_GT(pid, 0);
+    signal(SIGPIPE, SIG_IGN);
+    ASSERT_EQ(write(in[1], body.data(), body.size()), static_cast<ssize_t>(body.size()));
+    close(in[1]);
+    EXPECT_EQ(wait_status(pid), 128 + SIGPIPE);
+    EXPECT_EQ(tmp_entries(), std::vector<std::string>{});
 }
 
 }  // namespace

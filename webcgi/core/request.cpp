@@ -1,6 +1,7 @@
 #include "request.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "cgi_cleanup.h"
 #include "cgi_form.h"
 #include "devroot.h"
 #include "text.h"
@@ -112,12 +114,22 @@ void upload_path(Upload rule) {
     if (!safe_base_name(base)) return;
     std::string placed = entry->tempFileName.substr(0, entry->tempFileName.rfind('/') + 1);
     placed.append(base.substr(0, 127));
-    if (!move_no_replace(nvr::dev_path(entry->tempFileName), nvr::dev_path(placed))) return;
+    const std::string real = nvr::dev_path(placed);
+    // Signals wait while the file changes name, so it is always watched
+    // under the name it has (and a file already there is never ours to remove).
+    sigset_t all, old;
+    sigfillset(&all);
+    sigprocmask(SIG_BLOCK, &all, &old);
+    const bool moved = move_no_replace(nvr::dev_path(entry->tempFileName), real);
+    if (moved) nvr::form::doomed_add(real.c_str());
+    sigprocmask(SIG_SETMASK, &old, nullptr);
+    if (!moved) return;
     cgiFormEntryForgetTemp("file");
     g_uploaded = placed;
     snprintf(text, sizeof text, "%s%s", placed.c_str(), param_suffix().c_str());
     DispatchWebReq(code, text);
-    if (!g_upload_kept) unlink(nvr::dev_path(placed).c_str());
+    if (!g_upload_kept) unlink(real.c_str());
+    nvr::form::doomed_remove(real.c_str());
 }
 
 bool same_nocase(const char *a, const char *b) {
@@ -140,6 +152,8 @@ bool cgi_request_is_upload(const char *request_text) {
 
 void cgi_upload_keep() {
     g_upload_kept = true;
+    // The handler moved or handed on the file: it is no longer ours to remove.
+    nvr::form::doomed_remove(nvr::dev_path(g_uploaded).c_str());
 }
 
 int cgi_run_request() {

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "cgi_cleanup.h"
 #include "devroot.h"
 #include "form_internal.h"
 
@@ -172,6 +173,7 @@ int cgiFormEntryForgetTemp(const char *name) {
     if (!name) return CGI_FORM_NOT_FOUND;
     for (FormEntry &e : g_entries) {
         if (e.name != name) continue;
+        nvr::form::doomed_remove(nvr::dev_path(e.tempFileName).c_str());
         e.tempFileName.clear();
         return CGI_FORM_SUCCESS;
     }
@@ -219,10 +221,12 @@ FILE *create_temp_file(std::string &devicePath) {
     std::string real = nvr::dev_path(kTemplate);
     int fd = mkstemp(real.data());
     if (fd < 0) return nullptr;
+    doomed_add(real.c_str());
     // mkstemp already creates 0600; fchmod keeps that true whatever the libc.
     FILE *f = fchmod(fd, 0600) == 0 ? fdopen(fd, "w+b") : nullptr;
     if (!f) {
         unlink(real.c_str());
+        doomed_remove(real.c_str());
         close(fd);
         return nullptr;
     }
@@ -232,7 +236,10 @@ FILE *create_temp_file(std::string &devicePath) {
 }
 
 void remove_temp_file(const std::string &devicePath) {
-    if (!devicePath.empty()) unlink(nvr::dev_path(devicePath).c_str());
+    if (devicePath.empty()) return;
+    std::string real = nvr::dev_path(devicePath);
+    unlink(real.c_str());
+    doomed_remove(real.c_str());
 }
 
 void discard_entries(std::vector<FormEntry> &list) {
