@@ -38,10 +38,16 @@ Answer render_backup_state(const ReplyView &r) {
 }
 
 Answer render_export_disks(const ReplyView &r) {
-    ExportDisks e;
-    if (!r.read(0, e)) return Answer::none();
-    size_t n = r.count_from<int32_t>(offsetof(ExportDisks, ports), e.count, std::size(e.ports));
-    return Answer::json(JsonOut().add("port", int_array({e.ports, n})).add("result", e.result));
+    int32_t result, count;
+    if (!r.read(offsetof(ExportDisks, result), result) ||
+        !r.read(offsetof(ExportDisks, count), count))
+        return Answer::none();
+    constexpr size_t kPorts = offsetof(ExportDisks, ports);
+    size_t n = r.count_from<int32_t>(kPorts, count, std::size(ExportDisks{}.ports));
+    std::vector<int32_t> ports(n);
+    for (size_t i = 0; i < n; i++)
+        r.read(kPorts + i * sizeof(int32_t), ports[i]);
+    return Answer::json(JsonOut().add("port", int_array(ports)).add("result", result));
 }
 
 Answer render_format_progress(const ReplyView &r) {
@@ -68,7 +74,7 @@ Answer render_format_progress(const ReplyView &r) {
 Answer on_get_esata_auto_backup(Request &) {
     EsataAutoBackupRecord rec{};
     if (read_esata_auto_backup(KZDB_PATH, &rec, 0) != 0) rec = EsataAutoBackupRecord{};
-    return Answer::json(fields_render(kEsataBackupFields, rec).release());
+    return Answer::json(fields_render(kEsataBackupFields, rec).get());
 }
 
 Answer on_set_esata_auto_backup(Request &rq) {

@@ -10,9 +10,9 @@ namespace {
 // One listed device as the client sees it (sizes in MiB, credentials URL-encoded).
 struct ListedDisk {
     int32_t port;
-    char vendor[64];
-    char address[64];
-    char directory[128];
+    char vendor[65];  // room for a reported 64-byte text without NUL
+    char address[65];
+    char directory[129];
     int64_t total_mib;
     int64_t used_mib;
     int64_t free_mib;

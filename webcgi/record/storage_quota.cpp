@@ -76,7 +76,7 @@ Answer on_get_recycle_mode(Request &) {
         [](const ReplyView &r) {
             RecycleMode m;
             if (!r.read(0, m)) return Answer::none();
-            return Answer::json(fields_render(kRecycleFields, m).release());
+            return Answer::json(fields_render(kRecycleFields, m).get());
         },
         Answer::error(CGI_JSON));
 }
