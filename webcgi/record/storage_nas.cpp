@@ -123,8 +123,8 @@ Answer on_del_disk_nas(Request &rq) {
     json_object *req = rq.json();
     if (!req) return Answer::none();
     int num = json_int_or(req, "num", 0);
-    std::vector<int32_t> ports = listed_ports(req, num > 0 ? static_cast<size_t>(num) : 0);
-    if (ports.size() > STORAGE_MAX_NAS) ports.resize(STORAGE_MAX_NAS);
+    size_t limit = num > 0 ? std::min<size_t>(static_cast<size_t>(num), STORAGE_MAX_NAS) : 0;
+    std::vector<int32_t> ports = listed_ports(req, limit);
     std::vector<DiskRecord> configured;
     for (int32_t p : ports) {
         DiskRecord rec{};
