@@ -476,3 +476,33 @@ TEST_F(Storage, EsataBackupSettingsRoundTrip) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Storage, AFailedStoreWriteIsAnsweredAsFailureAndTellsNothing) {
+    kzdb::bind_path(KZDB_PATH, nullptr);
+    std::filesystem::remove_all(host(KZDB_PATH));
+    std::filesystem::create_directories(host(KZDB_PATH));  // the store cannot be opened
+    start_core();
+    set_reply(8507, i32(0));
+    set_reply(6316, i32(0));
+    struct Case {
+        const char *code, *body;
+        std::string out;
+    } cases[] = {
+        {"/6101", R"({"portId":4,"property":1})", kTextError},
+        {"/6109", "1", kTextError},
+        {"/6210", R"({"group_enable":0})", kTextError},
+        {"/6201",
+         R"({"num":1,"port":[5],"vendor":["v"],"address":["a"],"directory":["d"],)"
+         R"("userName":["u"],"password":["p"]})",
+         kJsonError},
+        {"/6203", R"({"port":5})", kJsonError},
+        {"/6221", R"({"stopBackup":0,"enable":1})", kJsonError},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(post(c.code, c.body).out, c.out) << c.code;
+    EXPECT_TRUE(journal().empty());
+}
+
+}  // namespace

@@ -38,10 +38,8 @@ Answer on_set_disk_info(Request &rq) {
     if (!fields_apply(kDiskSettingFields, req, rec)) return Answer::none();
     IntRead priv = json_read_int(req, "private");
     if (priv.got == Got::Bad) return Answer::none();
-    kzdb::Batch batch(KZDB_PATH);
-    write_disk(KZDB_PATH, &rec);
     DiskSettings note{*port, rec.property, rec.group, priv.value};
-    return store_then_tell(batch.commit(),
+    return store_then_tell(write_disk(KZDB_PATH, &rec),
                            Tell()
                                .notice(MSG_DISK_SETTINGS, note)
                                .log(LOG_SUB_DISK_SETTINGS, LOG_PARAM_DISK_SETTINGS, *port),

@@ -84,7 +84,7 @@ Answer on_add_disk_nas(Request &rq) {
         added.push_back(share_record(*port, disk_type, texts.get(),
                                      text_at(json_get_array(req, "userName"), i),
                                      text_at(json_get_array(req, "password"), i)));
-        write_disk(KZDB_PATH, &added.back());
+        if (write_disk(KZDB_PATH, &added.back()) != 0) return Answer::error(CGI_JSON);
     }
     if (batch.commit() != 0) return Answer::error(CGI_JSON);
     std::vector<int32_t> ports;

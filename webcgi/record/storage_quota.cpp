@@ -95,16 +95,15 @@ Answer on_set_disk_group(Request &rq) {
     json_object *req = rq.json();
     auto enable = json_int(req, "group_enable");
     if (!req || !enable) return Answer::none();
-    kzdb::Batch batch(KZDB_PATH);
     if (*enable == 0) {
-        store_param_int("group_mode", 0);
         const int32_t off = 0;
-        return store_then_tell(batch.commit(), Tell().notice(MSG_GROUP_MODE, off),
+        return store_then_tell(store_param_int("group_mode", 0), Tell().notice(MSG_GROUP_MODE, off),
                                Answer::text("OK"));
     }
     Tell tell;
+    int rc = 0;
     if (get_param_int(KZDB_PATH, "group_mode", 0) == 0) {
-        store_param_int("group_mode", *enable);
+        rc = store_param_int("group_mode", *enable);
         const int32_t on = *enable;
         std::move(tell).notice(MSG_GROUP_MODE, on);
     }
@@ -123,5 +122,5 @@ Answer on_set_disk_group(Request &rq) {
         std::move(tell).notice(MSG_DISK_GROUP, g);
     }
     std::move(tell).notice_bytes(MSG_STORAGE_GROUPS_CHANGED, {});
-    return store_then_tell(batch.commit(), tell, Answer::text("OK"));
+    return store_then_tell(rc, tell, Answer::text("OK"));
 }
