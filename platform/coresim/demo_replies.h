@@ -23,6 +23,9 @@ extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
 extern const std::span<const DemoEntry> kDemoStorage;
 
+// Creates the simulated storage state when it is missing (before the socket listens).
+void demo_storage_start();
+
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>
 void put(Payload &out, const T &v) {

@@ -398,4 +398,8 @@ constexpr DemoEntry kEntries[] = {
 
 const std::span<const DemoEntry> kDemoStorage = kEntries;
 
+void demo_storage_start() {
+    load();
+}
+
 }  // namespace coresim

@@ -37,12 +37,12 @@ class DemoStorage : public Storage {
 
 TEST_F(DemoStorage, FormatRaidAndNasChangeTheSimulatedDevice) {
     start_core(true);
+    EXPECT_TRUE(exists(host("/sim/storage.bin")));  // there before the first request
     auto l = list();
     ASSERT_EQ(l.size(), 2u);
     EXPECT_EQ(l[0].port, 1);
     EXPECT_GT(l[0].used, 0);
     EXPECT_EQ(l[1].port, 2);
-    EXPECT_TRUE(exists(host("/sim/storage.bin")));
 
     EXPECT_EQ(get("/6102", "1").out, kText + "OK");
     EXPECT_EQ(list()[0].used, 0);
