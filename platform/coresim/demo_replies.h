@@ -21,6 +21,10 @@ struct DemoEntry {
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
+extern const std::span<const DemoEntry> kDemoStorage;
+
+// Creates the simulated storage state when it is missing (before the socket listens).
+void demo_storage_start();
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

@@ -19,4 +19,7 @@ struct InitReport {
 // One transaction. Returns 0, or -1 (nothing stored) when the database cannot be written.
 int init_defaults(const char *db, InitReport *report);
 
+// Defaults of one area, called by init_defaults inside its transaction. 0 / -1.
+int init_defaults_storage(const char *db);
+
 }  // namespace kzdb
