@@ -45,14 +45,14 @@ constexpr Field kPictureResetFields[] = {
     FIELD(LivePicture, noise_reduction, "NoiseReduction"),
 };
 
-#define RTSP_FIELDS(side, prefix)                                                       \
-    FIELD(RtspAccessReply, side.username, prefix "Username"),                           \
-        FIELD(RtspAccessReply, side.password, prefix "Password"),                       \
-        FIELD(RtspAccessReply, side.port, prefix "Port"),                               \
-        FIELD(RtspAccessReply, side.external_port, prefix "ExternalPort"),              \
-        FIELD(RtspAccessReply, side.ddns_port, prefix "DDNSPort"),                      \
-        FIELD(RtspAccessReply, side.res_path, prefix "ResPath"),                        \
-        FIELD(RtspAccessReply, side.external_http_port, prefix "ExternalHttpPort"),     \
+#define RTSP_FIELDS(side, prefix)                                                   \
+    FIELD(RtspAccessReply, side.username, prefix "Username"),                       \
+        FIELD(RtspAccessReply, side.password, prefix "Password"),                   \
+        FIELD(RtspAccessReply, side.port, prefix "Port"),                           \
+        FIELD(RtspAccessReply, side.external_port, prefix "ExternalPort"),          \
+        FIELD(RtspAccessReply, side.ddns_port, prefix "DDNSPort"),                  \
+        FIELD(RtspAccessReply, side.res_path, prefix "ResPath"),                    \
+        FIELD(RtspAccessReply, side.external_http_port, prefix "ExternalHttpPort"), \
         FIELD(RtspAccessReply, side.ddns_http_port, prefix "DDNSHttpPort")
 constexpr Field kRtspAccessFields[] = {
     RTSP_FIELDS(main, "main"),
@@ -162,10 +162,10 @@ Answer on_set_live_picture(Request &rq) {
         if (!json_read_int(req, f.key, f.range)) return Answer::none();
     if (!fields_apply(kPictureSetFields, req, p)) return Answer::none();
     return store_then_tell(0,
-                           Tell().notice(MSG_LIVE_PICTURE_SET, p).log(217, 900, p.channel + 1,
-                                                                      [p](OperationLogRecord &rec) {
-                                                                          pack_picture_detail(rec, p);
-                                                                      }),
+                           Tell()
+                               .notice(MSG_LIVE_PICTURE_SET, p)
+                               .log(217, 900, p.channel + 1,
+                                    [p](OperationLogRecord &rec) { pack_picture_detail(rec, p); }),
                            Answer::text("OK"));
 }
 

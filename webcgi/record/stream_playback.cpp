@@ -201,8 +201,8 @@ Answer on_sync_playback(Request &rq) {
     SyncPlaybackElement el{};
     if (!reply || !ReplyView(MSG_PB_SYNC_REPLY, *reply).get(0, el) || el.result != 0)
         return Answer::error(CGI_JSON);
-    Answer a = session_details(el.sid,
-                               std::string(field_text(el.real_play_time, sizeof el.real_play_time)).c_str());
+    Answer a = session_details(
+        el.sid, std::string(field_text(el.real_play_time, sizeof el.real_play_time)).c_str());
     cgi_log_operation(209, 900, 0);
     return a;
 }
@@ -319,9 +319,12 @@ Answer render_transcode(int32_t ch, int32_t sid, const ReplyView &r, bool with_s
 
 Answer on_set_playback_transcode(Request &rq) {
     json_object *req = rq.json();
-    TranscodeRequest p{json_int_or(req, "ch", 0),        json_int_or(req, "sid", 0),
-                       json_int_or(req, "trancodingmode", 0), json_int_or(req, "framesize", 0),
-                       json_int_or(req, "bitrate", 0),   json_int_or(req, "framerate", 0)};
+    TranscodeRequest p{json_int_or(req, "ch", 0),
+                       json_int_or(req, "sid", 0),
+                       json_int_or(req, "trancodingmode", 0),
+                       json_int_or(req, "framesize", 0),
+                       json_int_or(req, "bitrate", 0),
+                       json_int_or(req, "framerate", 0)};
     return cgi_query(
         MSG_PB_TRANSCODE, p,
         [&](const ReplyView &r) { return render_transcode(p.ch, p.sid, r, true); },
