@@ -152,6 +152,19 @@ int cgi_stop_ipc(int) {
     return 0;
 }
 
+int cgi_stream_ipc(kz_sock_cb cb, int type, const void *payload, int size) {
+    if (!cb) return -1;
+    ensure_channel();
+    open_exchange(true);
+    {
+        std::lock_guard lk(g_cb_mu);
+        g_user_cb = cb;  // before the send: the first reply may come at once
+    }
+    if (send_with_retry(type, payload, size)) return 0;
+    cgi_stop_ipc(0);
+    return -1;
+}
+
 int cgi_send_ipc(int type, const void *payload, int size) {
     ensure_channel();
     return send_with_retry(type, payload, size) ? 0 : -1;

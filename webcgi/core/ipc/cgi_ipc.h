@@ -68,6 +68,11 @@ int cgi_send_ipc(int type, const void *payload, int size);
 bool cgi_exchange(int type, const void *payload, int size, uint32_t reply_type,
                   std::vector<unsigned char> &reply);
 
+// A streamed exchange: sends `type` without waiting and hands every later reply frame to
+// `cb` on the socket library's thread until cgi_stop_ipc. 0 when the message went out;
+// -1 (cb not kept) when every attempt failed.
+int cgi_stream_ipc(kz_sock_cb cb, int type, const void *payload, int size);
+
 // Closes the request's one connection (opened by the first send). main calls
 // it once the answer is written; safe when nothing was sent.
 void cgi_channel_close();
