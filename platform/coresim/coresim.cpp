@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "demo_replies.h"
 #include "devroot.h"
 #include "kz_frame.h"
 #include "server.h"
@@ -102,6 +103,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "coresim: cannot create %s\n", dir.c_str());
         return 1;
     }
+    if (opt.demo) coresim::demo_prepare_record();
     int listen_fd = listen_at(path, path + ".tmp" + std::to_string(getpid()));
     struct stat ours {};
     if (listen_fd < 0 || stat(path.c_str(), &ours) != 0) return 1;

@@ -16,6 +16,14 @@ std::optional<Answer> answer_from_demo(uint32_t request_type,
             return a;
         }
     }
+    for (const DemoStreamEntry &e : kDemoStreams) {
+        if (e.request_type != request_type) continue;
+        Answer a;
+        a.type = request_type + 5000u;
+        a.source = e.open(request);
+        if (!a.source) return std::nullopt;
+        return a;
+    }
     return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -17,6 +18,17 @@ struct DemoEntry {
     uint32_t request_type;
     Payload (*make)(std::span<const unsigned char> request);
 };
+
+// A request type answered by a stream of parts made on demand (or by a side effect
+// alone, when open returns an empty source).
+using PartSource = std::function<bool(Payload &part)>;
+struct DemoStreamEntry {
+    uint32_t request_type;
+    PartSource (*open)(std::span<const unsigned char> request);
+};
+extern const std::span<const DemoStreamEntry> kDemoStreams;
+// Puts what the demo streams read in place under the device root when it is missing.
+void demo_prepare_record();
 
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;

@@ -7,9 +7,10 @@ uint32_t reply_of(int type, uint32_t reply_type) {
 }  // namespace
 
 std::optional<std::vector<unsigned char>> cgi_ask(int type, const void *payload, size_t size,
-                                                  uint32_t reply_type) {
+                                                  uint32_t reply_type, uint32_t alt_type) {
     std::vector<unsigned char> reply;
-    if (!cgi_exchange(type, payload, static_cast<int>(size), reply_of(type, reply_type), reply))
+    if (!cgi_exchange(type, payload, static_cast<int>(size), reply_of(type, reply_type), reply,
+                      alt_type))
         return std::nullopt;
     return reply;
 }

@@ -32,9 +32,10 @@ Answer cgi_query(int type, const T &payload, const Render &render, Answer no_rep
 }
 
 // The reply bytes of a waited exchange, for handlers that act on a reply
-// before answering; nullopt when none came in time.
+// before answering; nullopt when none came in time. `alt_type` (non-zero) is a
+// second reply type taken as the answer.
 std::optional<std::vector<unsigned char>> cgi_ask(int type, const void *payload, size_t size,
-                                                  uint32_t reply_type = 0);
+                                                  uint32_t reply_type = 0, uint32_t alt_type = 0);
 
 // A notice (fire-and-forget) on the request's channel. 0, or -1 when it
 // could not be sent.

@@ -197,7 +197,7 @@ Answer on_sync_playback(Request &rq) {
     p.play_time = static_cast<int32_t>(*t);
     copy_text(p.play_text, *play);
     std::optional<std::vector<unsigned char>> reply =
-        cgi_ask(MSG_PB_SYNC_START, &p, sizeof p, MSG_PB_SYNC_REPLY);
+        cgi_ask(MSG_PB_SYNC_START, &p, sizeof p, MSG_PB_SYNC_REPLY, MSG_PB_SYNC_REPLY_ALT);
     SyncPlaybackElement el{};
     if (!reply || !ReplyView(MSG_PB_SYNC_REPLY, *reply).get(0, el) || el.result != 0)
         return Answer::error(CGI_JSON);
