@@ -104,6 +104,7 @@ int main(int argc, char **argv) {
         return 1;
     }
     if (opt.demo) coresim::demo_storage_start();
+    if (opt.demo) coresim::demo_prepare_record();
     int listen_fd = listen_at(path, path + ".tmp" + std::to_string(getpid()));
     struct stat ours {};
     if (listen_fd < 0 || stat(path.c_str(), &ours) != 0) return 1;

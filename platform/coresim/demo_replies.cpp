@@ -7,7 +7,8 @@ namespace coresim {
 
 std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
-    for (std::span<const DemoEntry> table : {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage}) {
+    for (std::span<const DemoEntry> table :
+         {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage, kDemoRecord}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
             Answer a;
@@ -15,6 +16,14 @@ std::optional<Answer> answer_from_demo(uint32_t request_type,
             a.parts.push_back(e.make(request));
             return a;
         }
+    }
+    for (const DemoStreamEntry &e : kDemoStreams) {
+        if (e.request_type != request_type) continue;
+        Answer a;
+        a.type = request_type + 5000u;
+        a.source = e.open(request);
+        if (!a.source) return std::nullopt;
+        return a;
     }
     return std::nullopt;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -18,6 +19,17 @@ struct DemoEntry {
     Payload (*make)(std::span<const unsigned char> request);
 };
 
+// A request type answered by a stream of parts made on demand (or by a side effect
+// alone, when open returns an empty source).
+using PartSource = std::function<bool(Payload &part)>;
+struct DemoStreamEntry {
+    uint32_t request_type;
+    PartSource (*open)(std::span<const unsigned char> request);
+};
+extern const std::span<const DemoStreamEntry> kDemoStreams;
+// Puts what the demo streams read in place under the device root when it is missing.
+void demo_prepare_record();
+
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
@@ -25,6 +37,7 @@ extern const std::span<const DemoEntry> kDemoStorage;
 
 // Creates the simulated storage state when it is missing (before the socket listens).
 void demo_storage_start();
+extern const std::span<const DemoEntry> kDemoRecord;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

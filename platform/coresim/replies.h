@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,6 +15,9 @@ struct Answer {
     uint32_t type = 0;                              // reply type (request type + 5000)
     unsigned delay_ms = 0;                          // wait before the first part goes out
     std::vector<std::vector<unsigned char>> parts;  // one reply frame each, in order
+    // Further parts made one at a time as the client reads them (long streams); false
+    // when there is no further part.
+    std::function<bool(std::vector<unsigned char> &part)> source;
 };
 
 // Reads DIR/<T+5000>.bin, or .1.bin, .2.bin, ... and DIR/<T+5000>.delay_ms at

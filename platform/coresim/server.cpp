@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "kz_frame.h"
@@ -32,7 +33,30 @@ struct Conn {
     uint32_t seq = 0;
     unsigned id = 0;  // connections numbered from 1 in the order accepted
     bool dead = false;
+    // A streamed answer: parts made when the queue before them is out.
+    std::function<bool(Bytes &)> source;
+    uint32_t source_type = 0, source_ref = 0;
 };
+
+Bytes make_frame(Conn &c, uint32_t type, uint32_t ref, const Bytes &part) {
+    kz_msg_head rh = kz::make_head(++c.seq, type, ref, static_cast<uint32_t>(part.size()), 0);
+    Bytes frame(kz::kHeadBytes + part.size());
+    kz::encode_head(rh, frame.data());
+    std::copy(part.begin(), part.end(), frame.begin() + kz::kHeadBytes);
+    return frame;
+}
+
+// The next part of the connection's stream into c.out; false when none is left.
+bool pull_source(Conn &c) {
+    if (!c.source) return false;
+    Bytes part;
+    if (!c.source(part)) {
+        c.source = nullptr;
+        return false;
+    }
+    c.out = make_frame(c, c.source_type, c.source_ref, part);
+    return true;
+}
 
 void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size, unsigned conn) {
     static const char kHex[] = "0123456789abcdef";
@@ -92,6 +116,11 @@ void Server::on_message(Conn &c, const kz_msg_head &head, const unsigned char *p
         frame.insert(frame.end(), part.begin(), part.end());
         c.queue.push_back({due, std::move(frame)});
     }
+    if (a->source) {
+        c.source = std::move(a->source);
+        c.source_type = a->type;
+        c.source_ref = head.w[kz::kSeqWord];
+    }
 }
 
 void Server::parse_frames(Conn &c) {
@@ -134,9 +163,13 @@ void Server::flush(Conn &c) {
         if (c.out_off == c.out.size()) {
             c.out.clear();
             c.out_off = 0;
-            if (c.queue.empty() || c.queue.front().due > Clock::now()) return;
-            c.out = std::move(c.queue.front().frame);
-            c.queue.pop_front();
+            if (c.queue.empty()) {
+                if (!pull_source(c)) return;
+            } else {
+                if (c.queue.front().due > Clock::now()) return;
+                c.out = std::move(c.queue.front().frame);
+                c.queue.pop_front();
+            }
         }
         ssize_t n = send(c.fd, c.out.data() + c.out_off, c.out.size() - c.out_off,
                          MSG_DONTWAIT | MSG_NOSIGNAL);

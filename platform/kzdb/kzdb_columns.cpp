@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "kzdb_conn.h"
+#include "kzdb_records_camera.h"
+#include "kzdb_records_record.h"
 
 namespace {
 
@@ -19,6 +21,10 @@ struct IntColumn {
 //   {"record", "mode", "record", offsetof(RecordRecord, mode), sizeof(RecordRecord)},
 // The last line ends the table.
 constexpr IntColumn kBuiltinColumns[] = {
+    {"record", "mode", "record", offsetof(RecordRecord, mode), sizeof(RecordRecord)},
+    {"camera", "anr", "camera", offsetof(CameraRecord, anr), sizeof(CameraRecord)},
+    {"camera", "record_stream", "camera", offsetof(CameraRecord, record_stream),
+     sizeof(CameraRecord)},
     {nullptr, nullptr, nullptr, 0, 0},
 };
 

@@ -43,6 +43,11 @@ class Answer {
     static Answer error(int kind);
     static Answer raw(std::string bytes);
     static Answer download(std::string name, std::string bytes);
+    // A download too large to hold: the headers go out, then `writer` runs and owns
+    // standard output (it writes the bytes itself and returns when done).
+    static Answer download_stream(std::string name, std::function<void()> writer) {
+        return download(std::move(name), {}).then(std::move(writer));
+    }
     static Answer redirect(std::string location, std::vector<Cookie> cookies = {});
     // "Status: 403 Forbidden" style refusal with a JSON body.
     static Answer status(std::string status_line, std::string json_body);

@@ -32,9 +32,10 @@ Answer cgi_query(int type, const T &payload, const Render &render, Answer no_rep
 }
 
 // The reply bytes of a waited exchange, for handlers that act on a reply
-// before answering; nullopt when none came in time.
+// before answering; nullopt when none came in time. `alt_type` (non-zero) is a
+// second reply type taken as the answer.
 std::optional<std::vector<unsigned char>> cgi_ask(int type, const void *payload, size_t size,
-                                                  uint32_t reply_type = 0);
+                                                  uint32_t reply_type = 0, uint32_t alt_type = 0);
 
 // A notice (fire-and-forget) on the request's channel. 0, or -1 when it
 // could not be sent.
@@ -44,3 +45,13 @@ int cgi_notify(int type, const T &payload) {
     static_assert(std::is_trivially_copyable_v<T>);
     return cgi_notify(type, &payload, sizeof payload);
 }
+
+// A streaming query: sends `type` and calls consumer(reply) for each reply of `reply_type`
+// (0: type + KZ_REPLY_OFFSET) as it arrives, on the socket library's thread; the reply is
+// valid during the call only (nothing is kept: a download may be gigabytes). The consumer
+// never writes the response. 0 when sent, -1 when the message could not be sent (the
+// consumer is then never called). cgi_stream_end() stops the calls.
+using StreamConsumer = std::function<void(const ReplyView &)>;
+int cgi_stream_query(int type, const void *payload, size_t size, StreamConsumer consumer,
+                     uint32_t reply_type = 0);
+void cgi_stream_end();

@@ -28,20 +28,24 @@ json_object *section_object(const ScheduleSection &s, bool with_action) {
     return o.release();
 }
 
+// Fills sections [0, sections) of one row from its positional items.
+void fill_sections(json_object *row, int sections, bool with_action, ScheduleSection *out) {
+    for (int s = 0; s < sections; s++) {
+        json_object *item = json_at(row, static_cast<size_t>(s));
+        ScheduleSection &sec = out[s];
+        copy_text(sec.start_time, item_text(item, 0));
+        copy_text(sec.end_time, item_text(item, 1));
+        if (with_action) sec.action_type = item_int(item, 2);
+    }
+}
+
 // Fills rows [0, days) and sections [0, sections) from positional items; each item gives
 // start and end texts, and the action type when with_action.
 void fill_schedule(json_object *rows, int days, int sections, bool with_action,
                    ScheduleRecord *out) {
-    for (int d = 0; d < days; d++) {
-        json_object *row = json_at(rows, static_cast<size_t>(d));
-        for (int s = 0; s < sections; s++) {
-            json_object *item = json_at(row, static_cast<size_t>(s));
-            ScheduleSection &sec = out->day[d].section[s];
-            copy_text(sec.start_time, item_text(item, 0));
-            copy_text(sec.end_time, item_text(item, 1));
-            if (with_action) sec.action_type = item_int(item, 2);
-        }
-    }
+    for (int d = 0; d < days; d++)
+        fill_sections(json_at(rows, static_cast<size_t>(d)), sections, with_action,
+                      out->day[d].section);
 }
 
 }  // namespace
@@ -94,6 +98,38 @@ int get_schedule_by_json_ipc(json_object *req, const char *key, ScheduleRecord *
     fill_schedule(rows, SCHEDULE_IPC_DAYS, SCHEDULE_IPC_SECTIONS, false, out);
     for (int d = 0; d < SCHEDULE_IPC_DAYS; d++)
         out->day[d].valid = 1;
+    return 0;
+}
+
+json_object *get_record_schedule_json_object(const RecordScheduleRecord *rec) {
+    if (!rec) return nullptr;
+    json_object *days = json_object_new_array();
+    for (const RecordScheduleDay &day : rec->day) {
+        json_object *plans = json_object_new_array();
+        for (const ScheduleSection &sec : day.section)
+            json_object_array_add(plans, section_object(sec, true));
+        JsonOut row;
+        row.add("wholedayEnable", day.wholeday_enable)
+            .add("wholedayActionType", day.wholeday_action_type)
+            .add("plans", plans);
+        json_object_array_add(days, row.release());
+    }
+    return days;
+}
+
+int get_record_schedule_by_json(json_object *req, const char *key, RecordScheduleRecord *out) {
+    json_object *rows = json_get_array(req, key);
+    if (!rows || !out) return -1;
+    std::memset(out, 0, sizeof *out);
+    for (int d = 0; d < SCHEDULE_DAYS; d++) {
+        json_object *row = json_at(rows, static_cast<size_t>(d));
+        RecordScheduleDay &day = out->day[d];
+        // A non-integer flag counts as off rather than failing the whole schedule.
+        day.wholeday_enable = json_int(row, "wholedayEnable").value_or(0);
+        if (day.wholeday_enable != 0)
+            day.wholeday_action_type = json_int(row, "wholedayActionType").value_or(0);
+        fill_sections(json_get_array(row, "plans"), SCHEDULE_SECTIONS, true, day.section);
+    }
     return 0;
 }
 

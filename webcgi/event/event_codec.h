@@ -13,6 +13,7 @@
 #include "cgi_json.h"  // get_request_tokener_json_object
 #include "device.h"    // get_audio_file_id_mask
 #include "kzdb_records_event.h"
+#include "kzdb_records_record.h"
 
 inline constexpr int SCHEDULE_WEB_SECTIONS = 12;  // sections per row in the web form
 inline constexpr int SCHEDULE_IPC_DAYS = 7;       // camera-side form: rows 0..6
@@ -34,6 +35,16 @@ int get_schedule_by_json_ex(json_object *req, const char *key, ScheduleRecord *o
 // valid; the rest as get_schedule_by_json.
 json_object *get_schedule_json_object_ipc(const ScheduleRecord *rec);
 int get_schedule_by_json_ipc(json_object *req, const char *key, ScheduleRecord *out);
+
+// Record form: 8 rows of {"wholedayEnable", "wholedayActionType", "plans": all 48
+// {"startTime", "endTime", "actionType"}}. Null for a null record.
+json_object *get_record_schedule_json_object(const RecordScheduleRecord *rec);
+// Clears *out and fills it from array `key` of rows {"wholedayEnable", "wholedayActionType",
+// "plans": up to 48 positional items [start, end, actionType]}. The action type of a row is
+// taken only when its whole-day flag is non-zero. Missing rows, items or elements (and
+// items of the wrong shape) give "" and 0. -1 (out untouched) for a null argument or when
+// the key is absent or not an array.
+int get_record_schedule_by_json(json_object *req, const char *key, RecordScheduleRecord *out);
 
 // A stored schedule (kind, channel) in the web form: cleared when nothing is stored, and
 // without touching the store for a channel outside 0..63.

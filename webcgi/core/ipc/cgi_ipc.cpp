@@ -31,6 +31,7 @@ bool g_sent = false;
 
 // A waited query keeps the reply bytes for the handler thread to render.
 uint32_t g_want_type = 0;  // 0: no query open
+uint32_t g_want_alt = 0;   // a second accepted reply type, 0: none
 std::vector<unsigned char> *g_reply = nullptr;
 
 // The one connection of this request, opened on first use.
@@ -42,7 +43,9 @@ kz_sock_cb g_user_cb = nullptr;
 void *channel_cb(void *arg, const kz_msg_head *head, const void *payload) {
     {
         std::lock_guard lk(g_mu);
-        if (g_want_type != 0 && head && head->w[3] == g_want_type && g_state == Reply::Open) {
+        if (g_want_type != 0 && head &&
+            (head->w[3] == g_want_type || (g_want_alt && head->w[3] == g_want_alt)) &&
+            g_state == Reply::Open) {
             const auto *p = static_cast<const unsigned char *>(payload);
             size_t n = payload ? head->w[5] : 0;
             g_reply->assign(p, p + n);
@@ -152,13 +155,26 @@ int cgi_stop_ipc(int) {
     return 0;
 }
 
+int cgi_stream_ipc(kz_sock_cb cb, int type, const void *payload, int size) {
+    if (!cb) return -1;
+    ensure_channel();
+    open_exchange(true);
+    {
+        std::lock_guard lk(g_cb_mu);
+        g_user_cb = cb;  // before the send: the first reply may come at once
+    }
+    if (send_with_retry(type, payload, size)) return 0;
+    cgi_stop_ipc(0);
+    return -1;
+}
+
 int cgi_send_ipc(int type, const void *payload, int size) {
     ensure_channel();
     return send_with_retry(type, payload, size) ? 0 : -1;
 }
 
 bool cgi_exchange(int type, const void *payload, int size, uint32_t reply_type,
-                  std::vector<unsigned char> &reply) {
+                  std::vector<unsigned char> &reply, uint32_t alt_type) {
     ensure_channel();
     {
         std::lock_guard lk(g_mu);
@@ -166,6 +182,7 @@ bool cgi_exchange(int type, const void *payload, int size, uint32_t reply_type,
         reply.clear();
         g_reply = &reply;
         g_want_type = reply_type;
+        g_want_alt = alt_type;
         g_state = Reply::Open;
     }
     bool got = false;
@@ -176,6 +193,7 @@ bool cgi_exchange(int type, const void *payload, int size, uint32_t reply_type,
     got = g_state == Reply::Done;
     g_state = Reply::Closed;  // a late reply finds the query closed and is dropped
     g_want_type = 0;
+    g_want_alt = 0;
     g_reply = nullptr;
     return got;
 }

@@ -49,9 +49,15 @@ int cgi_send_ipc(int type, const void *payload, int size);
 
 // A waited exchange without callback: sends and waits (the type's limit) for
 // a reply of `reply_type`, whose bytes land in `reply`. True when it came in
-// time; a later reply is dropped. Replies of other types are not taken.
+// time; a later reply is dropped. Replies of other types are not taken, except
+// `alt_type` when non-zero (for cores that answer some requests under another type).
 bool cgi_exchange(int type, const void *payload, int size, uint32_t reply_type,
-                  std::vector<unsigned char> &reply);
+                  std::vector<unsigned char> &reply, uint32_t alt_type = 0);
+
+// A streamed exchange: sends `type` without waiting and hands every later reply frame to
+// `cb` on the socket library's thread until cgi_stop_ipc. 0 when the message went out;
+// -1 (cb not kept) when every attempt failed.
+int cgi_stream_ipc(kz_sock_cb cb, int type, const void *payload, int size);
 
 // Closes the request's one connection (opened by the first send). main calls
 // it once the answer is written; safe when nothing was sent.
