@@ -23,6 +23,17 @@ inline constexpr int MSG_IP_CONFLICT_DEV = 3006;  // DevIpConflictRequest -> 800
 inline constexpr int MSG_DDNS_STATUS = 3309;      // none -> 8309 status
 inline constexpr int MSG_TEST_MAIL = 3409;        // TestMailRequest ("testmail") -> 8409
 
+// Operation-log codes (message 3485) of the network settings.
+inline constexpr int64_t LOG_SUB_NET_SET = 204;          // a setting was saved
+inline constexpr int64_t LOG_SUB_NET_TIME = 225;         // the clock was set
+inline constexpr int64_t LOG_SUB_NET_IP_CONFLICT = 406;  // with main type 32 (exception)
+inline constexpr int32_t LOG_MAIN_NET_EXCEPTION = 32;
+inline constexpr int32_t LOG_PARAM_NET_SYSTEM = 900;
+inline constexpr int32_t LOG_PARAM_NET_LAN = 914;
+inline constexpr int32_t LOG_PARAM_NET_PPPOE = 915;
+inline constexpr int32_t LOG_PARAM_NET_DDNS = 916;
+inline constexpr int32_t LOG_PARAM_NET_EMAIL = 917;
+
 // Setting-changed notice: the setting's name, NUL-padded ("network", "pppoe", ...).
 struct SettingName {
     char name[32];
