@@ -11,8 +11,8 @@ namespace coresim {
 
 using Payload = std::vector<unsigned char>;
 
-// A waited request type and the function that builds its reply payload from
-// the request payload.
+// A request type and the function that builds its reply payload from the
+// request payload. An empty payload sends no reply (a notice the demo acts on).
 struct DemoEntry {
     uint32_t request_type;
     Payload (*make)(std::span<const unsigned char> request);
@@ -21,6 +21,7 @@ struct DemoEntry {
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
+extern const std::span<const DemoEntry> kDemoNetwork;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>
