@@ -68,7 +68,7 @@ TEST(Counters, NameMatchesWholeInterfaceAnywhereInTheFile) {
     EXPECT_EQ(tx, 6u);
     EXPECT_EQ(if_read_counters("eth", &rx, &tx), -1);
     EXPECT_EQ(if_read_counters("", &rx, &tx), -1);
-    EXPECT_EQ(if_get_netcount(), 0 + std::count(filler.begin(), filler.end(), '\n') + 3);
+    EXPECT_EQ(if_get_netcount(), std::count(filler.begin(), filler.end(), '\n') + 3);
 }
 
 TEST(Counters, InterfaceCountSkipsLoopback) {
