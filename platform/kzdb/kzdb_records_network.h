@@ -77,29 +77,35 @@ inline int read_network_bond(const char *db, NetworkRecord *rec) {
 inline int read_network_muti(const char *db, NetworkRecord *rec) {
     return read_network(db, rec);
 }
-inline int write_network_bond(const char *db, const NetworkRecord *rec) {
-    if (!rec) return -1;
-    kzdb::Batch batch(db);
+namespace kzdb {
+// Read, change, write the stored network record in one transaction.
+template <class Change>
+int update_network(const char *db, Change change) {
+    Batch batch(db);
     NetworkRecord stored{};
     read_network(db, &stored);
-    stored.mode = rec->mode;
-    stored.default_route = rec->default_route;
-    stored.primary_net = rec->primary_net;
-    stored.bond = rec->bond;
+    change(stored);
     if (write_network(db, &stored) != 0) return -1;
     return batch.commit();
 }
+}  // namespace kzdb
+inline int write_network_bond(const char *db, const NetworkRecord *rec) {
+    if (!rec) return -1;
+    return kzdb::update_network(db, [rec](NetworkRecord &n) {
+        n.mode = rec->mode;
+        n.default_route = rec->default_route;
+        n.primary_net = rec->primary_net;
+        n.bond = rec->bond;
+    });
+}
 inline int write_network_muti(const char *db, const NetworkRecord *rec) {
     if (!rec) return -1;
-    kzdb::Batch batch(db);
-    NetworkRecord stored{};
-    read_network(db, &stored);
-    stored.mode = rec->mode;
-    stored.default_route = rec->default_route;
-    stored.port1 = rec->port1;
-    stored.port2 = rec->port2;
-    if (write_network(db, &stored) != 0) return -1;
-    return batch.commit();
+    return kzdb::update_network(db, [rec](NetworkRecord &n) {
+        n.mode = rec->mode;
+        n.default_route = rec->default_route;
+        n.port1 = rec->port1;
+        n.port2 = rec->port2;
+    });
 }
 
 // ---- Single service records (key 0) ----------------------------------------------------

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -383,6 +384,53 @@ TEST_F(Net, FailedStoreWritesAnswerTheErrorAndTellNothing) {
     EXPECT_EQ(types(), std::vector<int>{}) << "no notice, no query, no log";
     EXPECT_STREQ(network().port1.ip_addr, "192.168.1.100");
     EXPECT_EQ(param("access_filter_enable"), "0");
+}
+
+// Each key of a good body replaced by null, [] or {}, and bodies that are no
+// object: the process ends normally with no reply or one of the code's replies.
+TEST_F(Net, HostileShapesNeverCrash) {
+    start_core();
+    struct Case {
+        const char *code, *body;
+        std::vector<const char *> keys;
+    } cases[] = {
+        {"/7041",
+         R"({"mode":0,"ipAddr":"1.1.1.1","Conflict":1,"slaveClear":0})",
+         {"mode", "ipAddr", "Conflict"}},
+        {"/7001",
+         R"({"ntpEnable":0,"dstEnable":0,"timeZone":"a","timeZoneName":"b","syncEnable":0,"syncInterval":1,"syncPc":0,"manualTime":"x"})",
+         {"ntpEnable", "timeZone", "manualTime"}},
+        {"/7031",
+         R"({"smtpPort":1,"enableTls":0,"enableAttach":0,"captureInterval":0,"receivers":[]})",
+         {"smtpPort", "receivers"}},
+        {"/7034", R"({"enable":1,"ip":"239.1.1.1"})", {"ip"}},
+        {"/6301", R"({"filterEnable":1,"filterList":[]})", {"filterEnable", "filterList"}},
+        {"/7071", R"({"dev":"eth0","ip":"1.1.1.1"})", {"dev", "ip"}},
+        {"/7096", R"({"defaultRoute":0})", {"defaultRoute"}},
+        {"/1031", R"({"enable":1})", {"enable"}},
+    };
+    set_reply(6729, le(0));
+    set_reply(8006, le(0));
+    set_reply(6724, le(0));
+    set_reply(6701, le(0));
+    const std::string ok[] = {"",         kOk,         kTextError,
+                              kJsonError, kText + "0", kJson + "{ \"res\": 0 }"};
+    for (const Case &c : cases) {
+        std::vector<std::string> bodies = {"5", "[]", "null"};
+        for (const char *key : c.keys)
+            for (const char *v : {"null", "[]", "{}"}) {
+                std::string b = c.body, k = std::string("\"") + key + "\":";
+                size_t at = b.find(k) + k.size();
+                size_t end = b.find_first_of(",}", b[at] == '[' ? b.find(']', at) : at);
+                bodies.push_back(b.substr(0, at) + v + b.substr(end));
+            }
+        for (const std::string &body : bodies) {
+            Result r = post(c.code, body);
+            EXPECT_EQ(r.status, 0) << c.code << " " << body << r.err;
+            EXPECT_NE(std::find(std::begin(ok), std::end(ok), r.out), std::end(ok))
+                << c.code << " " << body << " -> " << r.out;
+        }
+    }
 }
 
 // Every set request against the demo core, with PATH tools that only leave a
