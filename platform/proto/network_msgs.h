@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "oplog.h"
+
 // Notices (not waited).
 inline constexpr int MSG_SETTING_CHANGED = 1702;        // SettingName
 inline constexpr int MSG_TIME_APPLIED = 1711;           // none: sent once 6701 came
@@ -23,12 +25,8 @@ inline constexpr int MSG_IP_CONFLICT_DEV = 3006;  // DevIpConflictRequest -> 800
 inline constexpr int MSG_DDNS_STATUS = 3309;      // none -> 8309 status
 inline constexpr int MSG_TEST_MAIL = 3409;        // TestMailRequest ("testmail") -> 8409
 
-// Operation-log codes (message 3485) of the network settings.
-inline constexpr int64_t LOG_SUB_NET_SET = 204;          // a setting was saved
-inline constexpr int64_t LOG_SUB_NET_TIME = 225;         // the clock was set
+// Operation-log codes of the network settings (the shared ones are in oplog.h).
 inline constexpr int64_t LOG_SUB_NET_IP_CONFLICT = 406;  // with main type 32 (exception)
-inline constexpr int32_t LOG_MAIN_NET_EXCEPTION = 32;
-inline constexpr int32_t LOG_PARAM_NET_SYSTEM = 900;
 inline constexpr int32_t LOG_PARAM_NET_LAN = 914;
 inline constexpr int32_t LOG_PARAM_NET_PPPOE = 915;
 inline constexpr int32_t LOG_PARAM_NET_DDNS = 916;

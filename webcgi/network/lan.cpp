@@ -76,7 +76,7 @@ bool apply_block(json_object *req, std::span<const Field> head, std::span<const 
 void log_conflict() {
     OperationLogRecord rec;
     cgi_init_log_info(&rec);
-    rec.main_type = LOG_MAIN_NET_EXCEPTION;
+    rec.main_type = LOG_MAIN_EXCEPTION;
     rec.sub_type = LOG_SUB_NET_IP_CONFLICT;
     rec.param_type = LOG_PARAM_NET_LAN;
     rec.channel = 0;
@@ -130,7 +130,7 @@ Answer on_set_network_info(Request &rq) {
                                Tell()
                                    .notice(MSG_NETWORK_SLAVE_CLEAR, slave_clear)
                                    .notice(MSG_SETTING_CHANGED, setting_name("network"))
-                                   .log(LOG_SUB_NET_SET, LOG_PARAM_NET_LAN, 0),
+                                   .log(LOG_SUB_SET_PARAM, LOG_PARAM_NET_LAN, 0),
                                Answer::text("OK"));
     if (rc == 0 && conflict == 1) log_conflict();
     return a;

@@ -63,7 +63,7 @@ Answer save_new_record(json_object *req, std::span<const Field> fields,
     return store_then_tell(write(KZDB_PATH, &rec),
                            Tell()
                                .notice(MSG_SETTING_CHANGED, setting_name(setting))
-                               .log(LOG_SUB_NET_SET, log_param, 0),
+                               .log(LOG_SUB_SET_PARAM, log_param, 0),
                            Answer::text("OK"));
 }
 
@@ -94,7 +94,7 @@ Answer on_set_time_info(Request &rq) {
     }
     if (write_time(KZDB_PATH, &t) != 0) return Answer::error(CGI_TEXT);
     if (cgi_ask(MSG_TIME_SET, &set, sizeof set)) cgi_notify(MSG_TIME_APPLIED, nullptr, 0);
-    cgi_log_operation(LOG_SUB_NET_TIME, LOG_PARAM_NET_SYSTEM, 0);
+    cgi_log_operation(LOG_SUB_TIME, LOG_PARAM_NONE, 0);
     return Answer::text("OK");
 }
 
@@ -168,7 +168,7 @@ Answer on_set_email_info(Request &rq) {
     return store_then_tell(rc,
                            Tell()
                                .notice(MSG_SETTING_CHANGED, setting_name("mail"))
-                               .log(LOG_SUB_NET_SET, LOG_PARAM_NET_EMAIL, 0),
+                               .log(LOG_SUB_SET_PARAM, LOG_PARAM_NET_EMAIL, 0),
                            Answer::text("OK"));
 }
 
