@@ -18,7 +18,7 @@
 #include "devroot.h"
 #include "netif.h"
 #include "netsim.h"
-#include "shell.h"
+#include "nvr_sys.h"
 #include "text.h"
 
 namespace {
@@ -144,8 +144,11 @@ int if_set_network(const char *ifname, int up) {
     if (!ifname) return -1;
     const char *state = up ? "up" : "down";
     const std::string tool = nvr::dev_path("/sbin/ifconfig");
-    const char *argv[] = {tool.c_str(), ifname, state, nullptr};
-    run_argv(argv);
+    const char *argv[] = {"ifconfig", ifname, state, nullptr};
+    nvr::SpawnOptions opt;
+    opt.use_path = false;  // under a device root no host tool may run
+    opt.argv0_path = tool.c_str();
+    nvr::run_argv_wait(argv, opt);
     return std::snprintf(nullptr, 0, "ifconfig %s %s", ifname, state);
 }
 
