@@ -8,12 +8,14 @@ namespace coresim {
 std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
     for (std::span<const DemoEntry> table :
-         {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage, kDemoRecord}) {
+         {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage, kDemoRecord, kDemoNetwork}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
+            Payload p = e.make(request);
+            if (p.empty()) return std::nullopt;
             Answer a;
             a.type = request_type + 5000u;
-            a.parts.push_back(e.make(request));
+            a.parts.push_back(std::move(p));
             return a;
         }
     }

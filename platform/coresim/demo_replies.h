@@ -12,8 +12,8 @@ namespace coresim {
 
 using Payload = std::vector<unsigned char>;
 
-// A waited request type and the function that builds its reply payload from
-// the request payload.
+// A request type and the function that builds its reply payload from the
+// request payload. An empty payload sends no reply (a notice the demo acts on).
 struct DemoEntry {
     uint32_t request_type;
     Payload (*make)(std::span<const unsigned char> request);
@@ -38,6 +38,7 @@ extern const std::span<const DemoEntry> kDemoStorage;
 // Creates the simulated storage state when it is missing (before the socket listens).
 void demo_storage_start();
 extern const std::span<const DemoEntry> kDemoRecord;
+extern const std::span<const DemoEntry> kDemoNetwork;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

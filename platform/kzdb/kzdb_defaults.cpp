@@ -10,6 +10,7 @@
 #include "kzdb_records_camera.h"
 #include "kzdb_records_event.h"
 #include "kzdb_records_record.h"
+#include "kzdb_records_network.h"
 
 namespace kzdb {
 namespace {
@@ -154,6 +155,7 @@ int init_defaults(const char *db, InitReport *report) {
     }
     if (init_defaults_storage(db) != 0) return -1;
     if (init_defaults_record(db) != 0) return -1;
+    if (init_defaults_network(db) != 0) return -1;
     if (batch.commit() != 0) return -1;
     if (report) *report = r;
     return 0;

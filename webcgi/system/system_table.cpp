@@ -3,6 +3,7 @@
 #include "handler.h"
 #include "login.h"
 #include "modules.h"
+#include "network/network_handlers.h"
 #include "users.h"
 #include "vbhtm.h"
 
@@ -11,6 +12,8 @@ const WebRes kSystemTable[] = {
     {"/1000", on_user_login, Body::Json, Upload::Place, Access::Open},
     {"/1001", on_change_language, Body::Json, Upload::Place, Access::Open},
     {"/1018", on_user_login_from_mail, Body::Query, Upload::Place, Access::Open},
+    {"/1030", on_get_upnp_info},
+    {"/1031", on_set_upnp_info},
     {"/6070", on_get_user_list},
     {"/6071", on_add_new_user},
     {"/6072", on_set_user_info},
@@ -19,6 +22,8 @@ const WebRes kSystemTable[] = {
     {"/6075", on_modify_poe_camera_pwd},
     {"/6076", on_cgi_core_request_3267},
     {"/6077", on_cgi_set_user_info},
+    {"/6300", on_get_access_filter},
+    {"/6301", on_set_access_filter},
     {"/vb.htm", on_cgi_vb_htm, Body::Query},
 };
 }  // namespace
