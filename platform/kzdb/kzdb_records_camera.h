@@ -220,3 +220,69 @@ static_assert(sizeof(PrivacyMaskRecord) == 1252);
 static_assert(offsetof(PrivacyMaskRecord, area) == 4);
 
 KZDB_RECORD(privacy_mask, privacy_masks, PrivacyMaskRecord, id, KZDB_MAX_CHANNELS)
+
+// ---- PTZ: tours, serial ports and speeds, one per channel --------------------------------
+
+inline constexpr int KZDB_PTZ_TOURS = 8;
+inline constexpr int KZDB_PTZ_TOUR_POINTS = 48;
+
+struct PtzTourPoint {
+    int32_t preset;  // 0: empty
+    int32_t speed;
+    int32_t time;
+};
+static_assert(sizeof(PtzTourPoint) == 12);
+
+struct PtzTourRecord {
+    int32_t channel;
+    PtzTourPoint tour[KZDB_PTZ_TOURS][KZDB_PTZ_TOUR_POINTS];  // tour id 1 is tour[0]
+};
+static_assert(sizeof(PtzTourRecord) == 4612);
+static_assert(offsetof(PtzTourRecord, tour) == 4);
+
+KZDB_RECORD(ptz_tour, ptz_tours, PtzTourRecord, channel, KZDB_MAX_CHANNELS)
+
+struct PtzPortRecord {
+    int32_t cam_id;
+    int32_t connect_type;
+    int32_t baud_rate;
+    int32_t data_bits;
+    int32_t stop_bits;
+    int32_t parity_type;
+    int32_t protocol;
+    int32_t address;
+};
+static_assert(sizeof(PtzPortRecord) == 32);
+
+KZDB_RECORD(ptz_port, ptz_ports, PtzPortRecord, cam_id, KZDB_MAX_CHANNELS)
+
+struct PtzSpeedRecord {
+    int32_t cam_id;
+    int32_t pan_speed;
+    int32_t tilt_speed;
+    int32_t zoom_speed;
+    int32_t foucs_speed;
+};
+static_assert(sizeof(PtzSpeedRecord) == 20);
+
+KZDB_RECORD(ptz_speed, ptz_speeds, PtzSpeedRecord, cam_id, KZDB_MAX_CHANNELS)
+
+// ---- Exposure presets of the image pages, one per channel -------------------------------
+
+inline constexpr int KZDB_EXPOSURE_PRESETS = 140;
+
+struct ExposurePreset {
+    int32_t exposure_time;
+    int32_t gain_level;
+};
+static_assert(sizeof(ExposurePreset) == 8);
+
+struct ExposureRecord {
+    int32_t channel;
+    int32_t count;  // presets in use, 0..140
+    ExposurePreset preset[KZDB_EXPOSURE_PRESETS];
+};
+static_assert(sizeof(ExposureRecord) == 1128);
+static_assert(offsetof(ExposureRecord, preset) == 8);
+
+KZDB_RECORD(exposure, exposures, ExposureRecord, channel, KZDB_MAX_CHANNELS)

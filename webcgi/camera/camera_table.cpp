@@ -1,10 +1,11 @@
 // Tables of the camera folder: alarms (2), cameras (3) and PTZ (5).
 #include "camera_handlers.h"
+#include "camparam_rows.h"
 #include "handler.h"
 #include "modules.h"
 
 namespace {
-const WebRes kCameraTable[] = {
+constexpr WebRes kChannelCodes[] = {
     {"/2001", on_get_camera_list},     {"/2000", on_get_camera_info},
     {"/2003", on_edit_camera},         {"/2004", on_add_camera},
     {"/2005", on_delete_camera},       {"/2006", on_search_camera},
@@ -17,6 +18,18 @@ const WebRes kCameraTable[] = {
     {"/2030", on_set_stream_params},   {"/2031", on_set_camera_transport},
     {"/2032", on_set_camera_ips},      {"/2033", on_get_camera_ip_results},
 };
+
+// Channel management first, then the pass-through family in its row order.
+constexpr auto kPassCodes = web_rows(camparam::kCameraRows);
+constexpr auto kCameraTable = [] {
+    std::array<WebRes, std::size(kChannelCodes) + kPassCodes.size()> t{};
+    size_t n = 0;
+    for (const WebRes &r : kChannelCodes)
+        t[n++] = r;
+    for (const WebRes &r : kPassCodes)
+        t[n++] = r;
+    return t;
+}();
 }  // namespace
 
 const WebModule g_module_camera{"camera", kCameraTable};
