@@ -150,6 +150,7 @@ int init_defaults(const char *db, InitReport *report) {
     for (const RecordDefault &d : kRecordDefaults) {
         if (store_records(db, d, r) != 0) return -1;
     }
+    if (init_defaults_camparam(db) != 0) return -1;
     if (batch.commit() != 0) return -1;
     if (report) *report = r;
     return 0;

@@ -6,7 +6,8 @@ namespace kzdb {
 inline constexpr const char *kAdminName = "admin";
 inline constexpr const char *kAdminPassword = "admin";
 // What the store keeps for kAdminPassword: the client sends (and the login compares) the
-// MD5 digest of the password in lower-case hex (the sign-in "md5" and the user record password field).
+// MD5 digest of the password in lower-case hex (the sign-in "md5" and the user record password
+// field).
 inline constexpr const char *kAdminPasswordMd5 = "21232f297a57a5a743894a0e4a801fc3";
 
 struct InitReport {
@@ -18,5 +19,8 @@ struct InitReport {
 // that is not stored yet; stored values are kept, so running it twice changes nothing.
 // One transaction. Returns 0, or -1 (nothing stored) when the database cannot be written.
 int init_defaults(const char *db, InitReport *report);
+
+// Area defaults that init_defaults stores in its transaction. 0 or -1.
+int init_defaults_camparam(const char *db);
 
 }  // namespace kzdb
