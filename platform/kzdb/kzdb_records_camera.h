@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "kzdb.h"
+#include "kzdb_records_event.h"
 
 inline constexpr int KZDB_MAX_CHANNELS = 64;
 
@@ -286,3 +288,23 @@ static_assert(sizeof(ExposureRecord) == 1128);
 static_assert(offsetof(ExposureRecord, preset) == 8);
 
 KZDB_RECORD(exposure, exposures, ExposureRecord, channel, KZDB_MAX_CHANNELS)
+
+// ---- Smart-event effective schedules: by channel and smart-event index 0..7 --------------
+
+inline constexpr int KZDB_SMART_EVENTS = 8;
+
+// The store kind of smart event `index`'s effective schedule ("" outside 0..7).
+inline std::string smart_event_effective_kind(int index) {
+    if (index < 0 || index >= KZDB_SMART_EVENTS) return "";
+    return "smart_event_effective_schedule_" + std::to_string(index);
+}
+inline int read_smart_event_effective_schedule(const char *db, ScheduleRecord *rec, int chn,
+                                               int index) {
+    std::string kind = smart_event_effective_kind(index);
+    return kind.empty() ? -1 : kzdb::read_schedule(db, kind.c_str(), rec, chn);
+}
+inline int write_smart_event_effective_schedule(const char *db, const ScheduleRecord *rec, int chn,
+                                                int index) {
+    std::string kind = smart_event_effective_kind(index);
+    return kind.empty() ? -1 : kzdb::write_schedule(db, kind.c_str(), rec, chn);
+}

@@ -210,3 +210,59 @@ TEST_F(CamParam, ListsTextsAndMasksRenderFromScriptedReplies) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CamParam, EffectiveSchedulesRoundTripWithinTheirKinds) {
+    const std::string day = R"([["01:00","02:00",1]])";
+    EXPECT_EQ(body("/2036", R"({"channel":3,"start":0,"end":8,"schedule_motion":[)" + day +
+                                R"(],"schedule_people_counting":[[],)" + day + "]}")
+                  .out,
+              kText + "OK");
+    EXPECT_EQ(body("/2036", R"({"channel":3,"start":0,"end":9,"schedule_motion":[]})").out,
+              kJsonError);
+    EXPECT_EQ(body("/2036", R"({"channel":64,"start":0,"end":0,"schedule_motion":[]})").out,
+              kJsonError);
+    EXPECT_EQ(body("/2036", R"({"channel":3,"start":5,"end":2,"schedule_motion":[]})").out,
+              kText + "OK");
+    Result r = body("/2035", R"({"channel":3})");
+    ASSERT_EQ(r.out.rfind(kJson + R"({ "schedule_motion": [ [ { "startTime": "01:00", )", 0), 0u)
+        << r.out.substr(0, 200);
+    // one key per kind, in kind order; people counting got its second row
+    size_t at = 0;
+    for (const char *k :
+         {"schedule_motion", "schedule_region_entrance", "schedule_region_exit",
+          "schedule_advanced_motion", "schedule_tamper_detection", "schedule_line_crossing",
+          "schedule_loitering", "schedule_human_detection", "schedule_people_counting"}) {
+        size_t next = r.out.find(std::string("\"") + k + "\": [ [", at);
+        ASSERT_NE(next, std::string::npos) << k;
+        at = next;
+    }
+    EXPECT_NE(r.out.find(R"("endTime": "02:00")", r.out.find("], [ {", at)), std::string::npos);
+}
+
+TEST_F(CamParam, DayNightSchedulesTravelInsideTheirMessages) {
+    EXPECT_EQ(body("/2044", R"({"channel":2,"schedule":[[["06:00","18:00",1,40,7]]]})").out,
+              kText + "OK");
+    EXPECT_EQ(body("/2042", R"({"channel":2,"schedule":[[["06:00","18:00",0]]]})").out,
+              kText + "OK");
+    auto exp = sent(3282);
+    ASSERT_EQ(exp.size(), 1u);
+    ASSERT_EQ(exp[0].size(), 29188u);
+    EXPECT_EQ(le32(exp[0], 0), 2);
+    EXPECT_EQ(field(exp[0], 4, 32), "06:00");
+    EXPECT_EQ(le32(exp[0], 26180), 40);
+    EXPECT_EQ(le32(exp[0], 26184), 7);
+    ASSERT_EQ(sent(3281).size(), 1u);
+    EXPECT_EQ(sent(3281)[0].size(), 26180u);
+    set_reply(8275, exp[0]);
+    Result r = body("/2043", R"({"id":2})");
+    EXPECT_NE(r.out.find(R"({ "startTime": "06:00", "endTime": "18:00", "actionType": 1, )"
+                         R"("exposureTime": 40, "gainLevel": 7 })"),
+              std::string::npos)
+        << r.out.substr(0, 300);
+    set_reply(8273, exp[0].substr(0, 100));
+    EXPECT_EQ(body("/2041", R"({"id":2})").out, kJsonError);
+}
+
+}  // namespace

@@ -9,6 +9,10 @@ Answer on_set_image_display(Request &rq);        // /2022
 Answer on_get_param_by_name(Request &rq);        // /2023
 Answer on_set_param_by_name(Request &rq);        // /2024
 Answer on_get_have_ipv6(Request &rq);            // /2034
+Answer on_get_effective_schedules(Request &rq);  // /2035
+Answer on_set_effective_schedules(Request &rq);  // /2036
+Answer on_get_day_night_schedule(Request &rq);   // /2041, /2043, /2045
+Answer on_set_day_night_schedule(Request &rq);   // /2042, /2044, /2046
 Answer on_set_image_areas(Request &rq);          // /2040
 Answer on_set_exposure(Request &rq);             // /2048
 Answer on_get_exposure(Request &rq);             // /2049
