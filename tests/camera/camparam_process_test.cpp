@@ -266,3 +266,39 @@ TEST_F(CamParam, DayNightSchedulesTravelInsideTheirMessages) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CamParam, SchedulesInsideCameraMessagesAndCappedTemplateLists) {
+    set_reply(8366, raw(int32_t{0}));
+    set_reply(8375, raw(int32_t{2}));
+    EXPECT_EQ(body("/2052", R"({"chnid":1,"enable":1,"sensitivity":5,"map_mask":"ff",)"
+                            R"("copyChn":[3,99],"copyCnt":5,"effective":[[["00:00","24:00"]]]})")
+                  .out,
+              kJson + R"({ "res": 0 })");
+    EXPECT_EQ(body("/2055", R"({"chnid":2,"enable":1,"channels":")" + std::string(100, '1') +
+                                R"(","schedule":[]})")
+                  .out,
+              kJson + R"({ "res": 2 })");
+    std::string images;
+    for (int i = 0; i < 20; ++i)
+        images += std::string(i ? "," : "") + R"({"gainLevel":)" + std::to_string(i) + "}";
+    EXPECT_EQ(body("/2047", R"({"cnt":2,"chnid":[4,70,5],"image":[)" + images + "]}").out,
+              kText + "OK");
+    auto motion = sent(3366).at(0);
+    ASSERT_EQ(motion.size(), 26512u);
+    EXPECT_EQ(le32(motion, 8), 5);
+    EXPECT_EQ(from_raw<uint64_t>(motion, 24), (1u << 1) | (1u << 3));
+    EXPECT_EQ(field(motion, 32, 300), "ff");
+    EXPECT_EQ(field(motion, 336 + 32, 32), "24:00");  // day 0, section 0 end
+    auto track = sent(3375).at(0);
+    ASSERT_EQ(track.size(), 26528u);
+    EXPECT_EQ(from_raw<uint64_t>(track, 48), ~0ull);
+    auto tpl = sent(3279).at(0);
+    ASSERT_EQ(tpl.size(), 1088u);
+    EXPECT_EQ(from_raw<uint64_t>(tpl, 0), 1u << 4);
+    EXPECT_EQ(le32(tpl, 104), 16);
+    EXPECT_EQ(le32(tpl, 108 + 15 * 52 + 32), 15);  // last template's gainLevel
+}
+
+}  // namespace

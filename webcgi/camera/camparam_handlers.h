@@ -4,24 +4,30 @@
 
 #include "handler.h"
 
-Answer on_set_image_multi(Request &rq);          // /2020
-Answer on_set_image_display(Request &rq);        // /2022
-Answer on_get_param_by_name(Request &rq);        // /2023
-Answer on_set_param_by_name(Request &rq);        // /2024
-Answer on_get_have_ipv6(Request &rq);            // /2034
-Answer on_get_effective_schedules(Request &rq);  // /2035
-Answer on_set_effective_schedules(Request &rq);  // /2036
-Answer on_get_day_night_schedule(Request &rq);   // /2041, /2043, /2045
-Answer on_set_day_night_schedule(Request &rq);   // /2042, /2044, /2046
-Answer on_set_image_areas(Request &rq);          // /2040
-Answer on_set_exposure(Request &rq);             // /2048
-Answer on_get_exposure(Request &rq);             // /2049
-Answer on_cgi_set_watermark(Request &rq);        // /2059
-Answer on_cgi_set_ipc_audio_info(Request &rq);   // /2064
-Answer on_set_ipc_upgrade_prepare(Request &rq);  // /2078
-Answer on_get_ipc_upgrade_status(Request &rq);   // /2079
-Answer on_set_ipc_upgrade_start(Request &rq);    // /2080
-Answer on_ipc_upgrade_ack(Request &rq);          // /2082
+Answer on_set_image_multi(Request &rq);               // /2020
+Answer on_set_image_display(Request &rq);             // /2022
+Answer on_get_param_by_name(Request &rq);             // /2023
+Answer on_set_param_by_name(Request &rq);             // /2024
+Answer on_get_have_ipv6(Request &rq);                 // /2034
+Answer on_get_effective_schedules(Request &rq);       // /2035
+Answer on_set_effective_schedules(Request &rq);       // /2036
+Answer on_get_day_night_schedule(Request &rq);        // /2041, /2043, /2045
+Answer on_set_day_night_schedule(Request &rq);        // /2042, /2044, /2046
+Answer on_set_image_templates(Request &rq);           // /2038
+Answer on_set_image_templates_multi(Request &rq);     // /2047
+Answer on_get_camera_motion(Request &rq);             // /2051
+Answer on_set_camera_motion(Request &rq);             // /2052
+Answer on_cgi_get_auto_tracking_status(Request &rq);  // /2054
+Answer on_cgi_set_auto_tracking_status(Request &rq);  // /2055
+Answer on_set_image_areas(Request &rq);               // /2040
+Answer on_set_exposure(Request &rq);                  // /2048
+Answer on_get_exposure(Request &rq);                  // /2049
+Answer on_cgi_set_watermark(Request &rq);             // /2059
+Answer on_cgi_set_ipc_audio_info(Request &rq);        // /2064
+Answer on_set_ipc_upgrade_prepare(Request &rq);       // /2078
+Answer on_get_ipc_upgrade_status(Request &rq);        // /2079
+Answer on_set_ipc_upgrade_start(Request &rq);         // /2080
+Answer on_ipc_upgrade_ack(Request &rq);               // /2082
 
 Answer on_send_ptz_cmd(Request &rq);           // /5000
 Answer on_preset_op(Request &rq);              // /5001
