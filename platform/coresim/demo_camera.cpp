@@ -248,6 +248,25 @@ Payload chip_code(std::span<const unsigned char>) {
     return bytes(t);
 }
 
+Payload areas(std::span<const unsigned char>) {
+    ImageArea a{0, 1, 0, 0, 960, 540, {}};
+    text(a.sdkversion, "KZSDK 2.4.1");
+    Payload out = bytes(a);
+    a = ImageArea{1, 0, 960, 540, 1920, 1080, {}};
+    append(out, a);
+    return out;
+}
+
+Payload lpr_night(std::span<const unsigned char> req) {
+    return bytes(LprNightMode{channel_of(req), 0});
+}
+
+Payload custom_param(std::span<const unsigned char> req) {
+    CustomParam c{0, channel_of(req), {}};
+    text(c.data, "{}");
+    return bytes(c);
+}
+
 Payload motion_state(std::span<const unsigned char>) {
     return bytes(uint64_t{0x1});
 }
@@ -285,6 +304,13 @@ constexpr DemoEntry kEntries[] = {
     {MSG_IPC_UPGRADE_START, ok},
     {MSG_PCNT_DB_RESET, ok},
     {MSG_PCNT_LIVE_RESET, ok},
+    {MSG_IMAGE_AREAS_GET, areas},
+    {MSG_LPR_NIGHT_MODE, lpr_night},
+    {MSG_CUSTOM_PARAM, custom_param},
+    {2290, ok},  // people-counting settings saved
+    {1423, ok},  // report auto-backup saved
+    {3366, ok},  // camera motion set
+    {3375, ok},  // auto tracking set
 };
 
 }  // namespace

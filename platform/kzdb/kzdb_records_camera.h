@@ -308,3 +308,52 @@ inline int write_smart_event_effective_schedule(const char *db, const ScheduleRe
     std::string kind = smart_event_effective_kind(index);
     return kind.empty() ? -1 : kzdb::write_schedule(db, kind.c_str(), rec, chn);
 }
+
+// ---- People counting: group settings (groups 0..8) and report auto-backup (types 0..3) ---
+
+inline constexpr int KZDB_PCNT_GROUPS = 9;
+inline constexpr int KZDB_PCNT_REPORTS = 4;
+
+struct PeopleCntSettingsRecord {
+    int32_t groupid;
+    int32_t enable;
+    char name[64];
+    int32_t stays;
+    char tri_channels[65];  // '0'/'1' per channel
+    char pad[3];
+    int32_t liveview_auto_reset;
+    int32_t auto_day;
+    char auto_day_time[32];
+    int32_t liveview_font_size;
+    char liveview_green_tips[64];
+    char liveview_red_tips[64];
+    int32_t dialog;
+};
+static_assert(sizeof(PeopleCntSettingsRecord) == 320);
+static_assert(offsetof(PeopleCntSettingsRecord, liveview_auto_reset) == 144);
+static_assert(offsetof(PeopleCntSettingsRecord, dialog) == 316);
+
+KZDB_RECORD(peoplecnt_settings, peoplecnt_settings_all, PeopleCntSettingsRecord, groupid,
+            KZDB_PCNT_GROUPS)
+
+struct PeopleCntBackupRecord {
+    int32_t report_type;
+    int32_t enable;
+    char tri_channels[65];
+    char tri_groups[11];
+    int32_t stay_length_type;
+    int32_t stay_length_value;
+    int32_t backup_day;
+    char backup_time[32];
+    int32_t file_format;
+    int32_t time_range;
+    int32_t backup_to;
+    char line_mask[16];
+    char email[128];
+};
+static_assert(sizeof(PeopleCntBackupRecord) == 284);
+static_assert(offsetof(PeopleCntBackupRecord, stay_length_type) == 84);
+static_assert(offsetof(PeopleCntBackupRecord, email) == 156);
+
+KZDB_RECORD(peoplecnt_auto_backup, peoplecnt_auto_backups, PeopleCntBackupRecord, report_type,
+            KZDB_PCNT_REPORTS)

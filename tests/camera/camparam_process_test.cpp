@@ -302,3 +302,34 @@ TEST_F(CamParam, SchedulesInsideCameraMessagesAndCappedTemplateLists) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CamParam, PeopleCountingRecordsRoundTripThenTellTheCore) {
+    set_reply(7290, raw(int32_t{0}));
+    set_reply(6423, raw(int32_t{0}));
+    std::string groups;
+    for (int i = 0; i < 12; ++i)
+        groups += std::string(i ? "," : "") + R"({"enable":1,"stays":)" + std::to_string(i) +
+                  R"(,"name":")" + std::string(80, 'g') + "\"}";
+    EXPECT_EQ(body("/2067", R"({"groups":[)" + groups + "]}").out, kJson + R"({ "res": 0 })");
+    EXPECT_EQ(body("/2067", R"({"groups":[{"stays":"x"}]})").out, kJsonError);
+    Result got = body("/2066", "");
+    EXPECT_NE(got.out.find(R"({ "groupid": 8, "enable": 1, "name": ")" + std::string(63, 'g') +
+                           R"(", "stays": 8, )"),
+              std::string::npos)
+        << got.out.substr(0, 300);
+    EXPECT_EQ(got.out.find(R"("groupid": 9)"), std::string::npos);
+    EXPECT_EQ(body("/2076", R"({"report":[{},{"enable":1,"backupTime":"03:00"}]})").out,
+              kJson + R"({ "res": 0 })");
+    EXPECT_NE(body("/2075", "")
+                  .out.find(R"({ "reportType": 1, "enable": 1, "triChannels": "", )"
+                            R"("triGroups": "", "stayLengthType": 0, )"
+                            R"("stayLengthValue": 0, "backupDay": 0, )"
+                            R"("backupTime": "03:00", )"),
+              std::string::npos);
+    EXPECT_EQ(sent(2290).size(), 1u);
+    EXPECT_EQ(sent(1423).size(), 1u);
+}
+
+}  // namespace

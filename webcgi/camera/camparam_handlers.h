@@ -24,6 +24,10 @@ Answer on_set_exposure(Request &rq);                  // /2048
 Answer on_get_exposure(Request &rq);                  // /2049
 Answer on_cgi_set_watermark(Request &rq);             // /2059
 Answer on_cgi_set_ipc_audio_info(Request &rq);        // /2064
+Answer on_cgi_get_peoplecnt_settings(Request &rq);    // /2066
+Answer on_cgi_set_peoplecnt_settings(Request &rq);    // /2067
+Answer on_cgi_get_report_auto_backup(Request &rq);    // /2075
+Answer on_cgi_set_report_auto_backup(Request &rq);    // /2076
 Answer on_set_ipc_upgrade_prepare(Request &rq);       // /2078
 Answer on_get_ipc_upgrade_status(Request &rq);        // /2079
 Answer on_set_ipc_upgrade_start(Request &rq);         // /2080
