@@ -357,3 +357,50 @@ static_assert(offsetof(PeopleCntBackupRecord, email) == 156);
 
 KZDB_RECORD(peoplecnt_auto_backup, peoplecnt_auto_backups, PeopleCntBackupRecord, report_type,
             KZDB_PCNT_REPORTS)
+
+// ---- People counting: action set of a group and its schedules ---------------------------
+
+struct PeopleCntEventRecord {
+    int32_t groupid;
+    int32_t enable;
+    char tri_channels[65];
+    char pad0[3];
+    uint32_t tri_channels_bits;
+    int32_t tri_alarms;
+    char tri_chn_alarms[2][65];
+    char pad1[2];
+    int32_t interval;
+    int32_t email_enable;
+    int32_t email_interval;
+    int32_t email_pic_enable;
+    char tri_channels_pic[65];
+    char pad2[3];
+    int32_t ptz_interval;
+    int32_t alarmout_interval;
+    int32_t white_interval;
+    int32_t http_notification_interval;
+    int32_t audio_id;
+};
+static_assert(sizeof(PeopleCntEventRecord) == 320);
+static_assert(offsetof(PeopleCntEventRecord, tri_chn_alarms) == 84);
+static_assert(offsetof(PeopleCntEventRecord, tri_channels_pic) == 232);
+static_assert(offsetof(PeopleCntEventRecord, audio_id) == 316);
+
+KZDB_RECORD(peoplecnt_event, peoplecnt_events, PeopleCntEventRecord, groupid, KZDB_PCNT_GROUPS)
+
+// Group schedules, keyed by group.
+#define KZDB_PCNT_SCHEDULE(name, kind)                                              \
+    inline int read_##name(const char *db, ScheduleRecord *rec, int group) {        \
+        return kzdb::read_schedule(db, kind, rec, group);                           \
+    }                                                                               \
+    inline int write_##name(const char *db, const ScheduleRecord *rec, int group) { \
+        return kzdb::write_schedule(db, kind, rec, group);                          \
+    }
+KZDB_PCNT_SCHEDULE(peoplecnt_effective_schedule, "peoplecnt_effective_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_audible_schedule, "peoplecnt_audible_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_email_schedule, "peoplecnt_email_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_ptz_schedule, "peoplecnt_ptz_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_wled_schedule, "peoplecnt_wled_schedule")
+#undef KZDB_PCNT_SCHEDULE
+inline constexpr const char *PEOPLECNT_HTTP_SCHEDULE = "peoplecnt_http_schedule";
+inline constexpr const char *PEOPLECNT_HTTP_PARAMS = "peoplecnt_http_params";

@@ -333,3 +333,25 @@ TEST_F(CamParam, PeopleCountingRecordsRoundTripThenTellTheCore) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CamParam, PeopleCountingActionRoundTripsThroughTheCodec) {
+    set_reply(7293, raw(int32_t{0}));
+    EXPECT_EQ(body("/2070", R"J({"groupid":2,"interval":30,"audioId":3,"triAlarms":1,)J"
+                            R"J("audible":[[["08:00","20:00",1]]],"whiteInfo":[],)J"
+                            R"J("httpParams":{"url":"http://h/$(touch x)"}})J")
+                  .out,
+              kJson + R"({ "res": 0 })");
+    EXPECT_EQ(body("/2070", R"({"groupid":9})").out, kJsonError);
+    Result r = body("/2069", R"({"groupid":2})");
+    EXPECT_NE(r.out.find(R"("interval": 30)"), std::string::npos) << r.out.substr(0, 400);
+    EXPECT_NE(r.out.find(R"("audioId": 3)"), std::string::npos);
+    EXPECT_NE(r.out.find(R"("audible": [ [ { "startTime": "08:00", "endTime": "20:00")"),
+              std::string::npos);
+    EXPECT_NE(r.out.find(R"("whiteInfo": [ ], "ptzParams": [ ] })"), std::string::npos)
+        << r.out.substr(r.out.size() - 200);
+    EXPECT_EQ(sent(2293), std::vector<std::string>{raw(int64_t{2})});
+}
+
+}  // namespace

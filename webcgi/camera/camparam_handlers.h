@@ -26,6 +26,8 @@ Answer on_cgi_set_watermark(Request &rq);             // /2059
 Answer on_cgi_set_ipc_audio_info(Request &rq);        // /2064
 Answer on_cgi_get_peoplecnt_settings(Request &rq);    // /2066
 Answer on_cgi_set_peoplecnt_settings(Request &rq);    // /2067
+Answer on_cgi_get_peoplecnt_action(Request &rq);      // /2069
+Answer on_cgi_set_peoplecnt_action(Request &rq);      // /2070
 Answer on_cgi_get_report_auto_backup(Request &rq);    // /2075
 Answer on_cgi_set_report_auto_backup(Request &rq);    // /2076
 Answer on_set_ipc_upgrade_prepare(Request &rq);       // /2078

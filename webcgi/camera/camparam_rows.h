@@ -474,6 +474,8 @@ inline constexpr PassRow kCameraRows[] = {
      .req = kCustomParamGet,
      .reply = kCustomParam,
      .elem = sizeof(CustomParam)},
+    {.code = "/2069", .hand = on_cgi_get_peoplecnt_action},
+    {.code = "/2070", .hand = on_cgi_set_peoplecnt_action},
     {.code = "/2071",
      .chan_key = "groupid",
      .chan_range = kPcntGroups,
