@@ -1,9 +1,11 @@
 // Demo answers of the camera area (see demo_replies.h): a small LAN with three
 // cameras, two of them on channels 0 and 1.
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
 #include "camera_msgs.h"
+#include "camparam_msgs.h"
 #include "demo_replies.h"
 
 namespace coresim {
@@ -134,6 +136,141 @@ Payload calendar(std::span<const unsigned char>) {
     return out;
 }
 
+int32_t channel_of(std::span<const unsigned char> req) {
+    int32_t ch = 0;
+    if (req.size() >= 4) std::memcpy(&ch, req.data(), 4);
+    return ch;
+}
+
+// Image settings of a day/night camera in their usual ranges.
+Payload image(std::span<const unsigned char> req) {
+    ImageReply r{};
+    r.channel = channel_of(req);
+    ImageBlock &b = r.block;
+    b.smartir = 1, b.whiteblance = 0, b.wdrlevel = 50, b.wdrstophour = 6, b.wdrstarthour = 18;
+    b.redgain = 50, b.bluegain = 50, b.defoglevel = 3, b.exposetime = 40, b.exposegain = 50;
+    b.aflevel = 2, b.hlclevel = 5;
+    text(b.exposeregion, "0,0,1920,1080");
+    text(b.sdkversion, "KZSDK 2.4.1");
+    return bytes(r);
+}
+
+Payload display(std::span<const unsigned char> req) {
+    DisplayReply r{};
+    r.word[0] = channel_of(req);
+    r.word[2] = 18, r.word[4] = 6;      // colour from 06:00 to 18:00
+    r.word[15] = 80, r.word[16] = 100;  // near and far IR levels
+    r.word[33] = r.word[34] = 3;        // day/night sensitivities
+    text(r.productmodel, kCameras[0].model);
+    text(r.softversion, "V5.2.1 build 230315");
+    text(r.sdkversion, "KZSDK 2.4.1");
+    return bytes(r);
+}
+
+ModelEntry model_entry(int ch) {
+    ModelEntry m{};
+    m.chnid = ch;
+    text(m.ipaddr, kCameras[ch].ip), text(m.model, kCameras[ch].model);
+    text(m.fwversion, "V5.2.1 build 230315");
+    return m;
+}
+
+Payload models(std::span<const unsigned char>) {
+    Payload out;
+    append(out, model_entry(0));
+    append(out, model_entry(1));
+    return out;
+}
+
+Payload model(std::span<const unsigned char> req) {
+    int32_t ch = channel_of(req);
+    ModelEntry m = model_entry(ch == 1 ? 1 : 0);
+    m.chnid = ch;
+    return bytes(m);
+}
+
+Payload audio(std::span<const unsigned char> req) {
+    AudioInfo a{};
+    a.support = a.support_mode = a.support_input_mode = 1;
+    a.chnid = channel_of(req);
+    a.audio_enable = 1, a.encoding = 0, a.sample_rate = 8000, a.input_gain = 50;
+    a.output_volume = 60, a.audio_bitrate = 64;
+    a.options.config = 1;
+    text(a.options.encode_value, "G711A,G711U,AAC");
+    text(a.options.sample_rate_value, "8000,16000");
+    text(a.options.bitrate_info, "32,64");
+    text(a.options.sample_rate_info, "8000,16000");
+    return bytes(a);
+}
+
+Payload system_info(std::span<const unsigned char>) {
+    SystemInfo s{0, 1, 1, 1, 1, 0, 0};
+    return bytes(s);
+}
+
+// Parameters by name: the camera answers every key with "1".
+Payload param_by_name(std::span<const unsigned char> req) {
+    ParamByName p{};
+    std::memcpy(&p, req.data(), std::min(req.size(), sizeof p));
+    text(p.value, "1");
+    return bytes(p);
+}
+
+// Two cameras upgrading: channel 0 half way, channel 1 done.
+Payload upgrade_status(std::span<const unsigned char>) {
+    UpgradeStatus s{};
+    s.mask = 0x3;
+    s.status[0] = 50, s.status[1] = 100;
+    return bytes(s);
+}
+
+Payload templates(std::span<const unsigned char>) {
+    ImageTemplate day{1, 6, 0, 18, 0, 50, 40, 1, 50, 3, 0, 0, 1};
+    ImageTemplate night{1, 18, 0, 6, 0, 60, 25, 1, 70, 3, 1, 1, 0};
+    Payload out = bytes(day);
+    append(out, night);
+    return out;
+}
+
+Payload watermark(std::span<const unsigned char> req) {
+    WatermarkReply w{channel_of(req), 1, {}};
+    text(w.watermark, "KZ-NVR");
+    return bytes(w);
+}
+
+Payload event_stream(std::span<const unsigned char> req) {
+    return bytes(EventStream{channel_of(req), 1, 25, 4096, 50, 0});
+}
+
+Payload chip_code(std::span<const unsigned char>) {
+    TextReply t{};
+    text(t.text, "3798MV310");
+    return bytes(t);
+}
+
+Payload areas(std::span<const unsigned char>) {
+    ImageArea a{0, 1, 0, 0, 960, 540, {}};
+    text(a.sdkversion, "KZSDK 2.4.1");
+    Payload out = bytes(a);
+    a = ImageArea{1, 0, 960, 540, 1920, 1080, {}};
+    append(out, a);
+    return out;
+}
+
+Payload lpr_night(std::span<const unsigned char> req) {
+    return bytes(LprNightMode{channel_of(req), 0});
+}
+
+Payload custom_param(std::span<const unsigned char> req) {
+    CustomParam c{0, channel_of(req), {}};
+    text(c.data, "{}");
+    return bytes(c);
+}
+
+Payload motion_state(std::span<const unsigned char>) {
+    return bytes(uint64_t{0x1});
+}
+
 constexpr DemoEntry kEntries[] = {
     {MSG_CAMERA_SEARCH, search},
     {MSG_CAMERA_LIST, channel_list},
@@ -143,6 +280,37 @@ constexpr DemoEntry kEntries[] = {
     {MSG_CAMERA_PROBE, ok},
     {MSG_CAMERA_IP_RESULTS, ip_results},
     {MSG_RECORD_CALENDAR, calendar},
+    {MSG_IMAGE_GET, image},
+    {MSG_IMAGE_DISPLAY_GET, display},
+    {MSG_IMAGE_DISPLAY_SET, ok},
+    {MSG_PARAM_BY_NAME_GET, param_by_name},
+    {MSG_PARAM_BY_NAME_SET, ok},
+    {MSG_MODEL_TYPE, ok},
+    {MSG_MODELS_ALL, models},
+    {MSG_MODEL_ONE, model},
+    {MSG_CHIP_CODE, chip_code},
+    {MSG_MOTION_STATE, motion_state},
+    {MSG_IMAGE_TEMPLATES_GET, templates},
+    {MSG_CAMERA_EVENT_SEARCH, ok},
+    {MSG_WATERMARK_GET, watermark},
+    {MSG_WATERMARK_SET, ok},
+    {MSG_EVENT_STREAM_GET, event_stream},
+    {MSG_EVENT_STREAM_SET, ok},
+    {MSG_AUDIO_GET, audio},
+    {MSG_AUDIO_SET, ok},
+    {MSG_SYSTEM_INFO, system_info},
+    {MSG_IPC_UPGRADE_PREPARE, ok},
+    {MSG_IPC_UPGRADE_STATUS, upgrade_status},
+    {MSG_IPC_UPGRADE_START, ok},
+    {MSG_PCNT_DB_RESET, ok},
+    {MSG_PCNT_LIVE_RESET, ok},
+    {MSG_IMAGE_AREAS_GET, areas},
+    {MSG_LPR_NIGHT_MODE, lpr_night},
+    {MSG_CUSTOM_PARAM, custom_param},
+    {2290, ok},  // people-counting settings saved
+    {1423, ok},  // report auto-backup saved
+    {3366, ok},  // camera motion set
+    {3375, ok},  // auto tracking set
 };
 
 }  // namespace

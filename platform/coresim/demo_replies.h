@@ -39,6 +39,7 @@ extern const std::span<const DemoEntry> kDemoStorage;
 void demo_storage_start();
 extern const std::span<const DemoEntry> kDemoRecord;
 extern const std::span<const DemoEntry> kDemoNetwork;
+extern const std::span<const DemoEntry> kDemoPtz;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

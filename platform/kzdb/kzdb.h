@@ -194,7 +194,8 @@ int copy_one(const char *db, const char *kind, int src, uint64_t mask) {
 
 }  // namespace kzdb
 
-// Declares the store functions of one record kind (read_, write_, copy_, delete_ naming) in one line:
+// Declares the store functions of one record kind (read_, write_, copy_, delete_ naming) in one
+// line:
 //   KZDB_RECORD(camera, cameras, CameraRecord, channel, 64)
 // gives, with kind name "camera" and the record's own key in member `channel`:
 //   int read_camera(const char *db, CameraRecord *rec, int key);

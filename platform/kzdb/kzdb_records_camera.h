@@ -7,9 +7,11 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "kzdb.h"
+#include "kzdb_records_event.h"
 
 inline constexpr int KZDB_MAX_CHANNELS = 64;
 
@@ -220,3 +222,185 @@ static_assert(sizeof(PrivacyMaskRecord) == 1252);
 static_assert(offsetof(PrivacyMaskRecord, area) == 4);
 
 KZDB_RECORD(privacy_mask, privacy_masks, PrivacyMaskRecord, id, KZDB_MAX_CHANNELS)
+
+// ---- PTZ: tours, serial ports and speeds, one per channel --------------------------------
+
+inline constexpr int KZDB_PTZ_TOURS = 8;
+inline constexpr int KZDB_PTZ_TOUR_POINTS = 48;
+
+struct PtzTourPoint {
+    int32_t preset;  // 0: empty
+    int32_t speed;
+    int32_t time;
+};
+static_assert(sizeof(PtzTourPoint) == 12);
+
+struct PtzTourRecord {
+    int32_t channel;
+    PtzTourPoint tour[KZDB_PTZ_TOURS][KZDB_PTZ_TOUR_POINTS];  // tour id 1 is tour[0]
+};
+static_assert(sizeof(PtzTourRecord) == 4612);
+static_assert(offsetof(PtzTourRecord, tour) == 4);
+
+KZDB_RECORD(ptz_tour, ptz_tours, PtzTourRecord, channel, KZDB_MAX_CHANNELS)
+
+struct PtzPortRecord {
+    int32_t cam_id;
+    int32_t connect_type;
+    int32_t baud_rate;
+    int32_t data_bits;
+    int32_t stop_bits;
+    int32_t parity_type;
+    int32_t protocol;
+    int32_t address;
+};
+static_assert(sizeof(PtzPortRecord) == 32);
+
+KZDB_RECORD(ptz_port, ptz_ports, PtzPortRecord, cam_id, KZDB_MAX_CHANNELS)
+
+struct PtzSpeedRecord {
+    int32_t cam_id;
+    int32_t pan_speed;
+    int32_t tilt_speed;
+    int32_t zoom_speed;
+    int32_t foucs_speed;
+};
+static_assert(sizeof(PtzSpeedRecord) == 20);
+
+KZDB_RECORD(ptz_speed, ptz_speeds, PtzSpeedRecord, cam_id, KZDB_MAX_CHANNELS)
+
+// ---- Exposure presets of the image pages, one per channel -------------------------------
+
+inline constexpr int KZDB_EXPOSURE_PRESETS = 140;
+
+struct ExposurePreset {
+    int32_t exposure_time;
+    int32_t gain_level;
+};
+static_assert(sizeof(ExposurePreset) == 8);
+
+struct ExposureRecord {
+    int32_t channel;
+    int32_t count;  // presets in use, 0..140
+    ExposurePreset preset[KZDB_EXPOSURE_PRESETS];
+};
+static_assert(sizeof(ExposureRecord) == 1128);
+static_assert(offsetof(ExposureRecord, preset) == 8);
+
+KZDB_RECORD(exposure, exposures, ExposureRecord, channel, KZDB_MAX_CHANNELS)
+
+// ---- Smart-event effective schedules: by channel and smart-event index 0..7 --------------
+
+inline constexpr int KZDB_SMART_EVENTS = 8;
+
+// The store kind of smart event `index`'s effective schedule ("" outside 0..7).
+inline std::string smart_event_effective_kind(int index) {
+    if (index < 0 || index >= KZDB_SMART_EVENTS) return "";
+    return "smart_event_effective_schedule_" + std::to_string(index);
+}
+inline int read_smart_event_effective_schedule(const char *db, ScheduleRecord *rec, int chn,
+                                               int index) {
+    std::string kind = smart_event_effective_kind(index);
+    return kind.empty() ? -1 : kzdb::read_schedule(db, kind.c_str(), rec, chn);
+}
+inline int write_smart_event_effective_schedule(const char *db, const ScheduleRecord *rec, int chn,
+                                                int index) {
+    std::string kind = smart_event_effective_kind(index);
+    return kind.empty() ? -1 : kzdb::write_schedule(db, kind.c_str(), rec, chn);
+}
+
+// ---- People counting: group settings (groups 0..8) and report auto-backup (types 0..3) ---
+
+inline constexpr int KZDB_PCNT_GROUPS = 9;
+inline constexpr int KZDB_PCNT_REPORTS = 4;
+
+struct PeopleCntSettingsRecord {
+    int32_t groupid;
+    int32_t enable;
+    char name[64];
+    int32_t stays;
+    char tri_channels[65];  // '0'/'1' per channel
+    char pad[3];
+    int32_t liveview_auto_reset;
+    int32_t auto_day;
+    char auto_day_time[32];
+    int32_t liveview_font_size;
+    char liveview_green_tips[64];
+    char liveview_red_tips[64];
+    int32_t dialog;
+};
+static_assert(sizeof(PeopleCntSettingsRecord) == 320);
+static_assert(offsetof(PeopleCntSettingsRecord, liveview_auto_reset) == 144);
+static_assert(offsetof(PeopleCntSettingsRecord, dialog) == 316);
+
+KZDB_RECORD(peoplecnt_settings, peoplecnt_settings_all, PeopleCntSettingsRecord, groupid,
+            KZDB_PCNT_GROUPS)
+
+struct PeopleCntBackupRecord {
+    int32_t report_type;
+    int32_t enable;
+    char tri_channels[65];
+    char tri_groups[11];
+    int32_t stay_length_type;
+    int32_t stay_length_value;
+    int32_t backup_day;
+    char backup_time[32];
+    int32_t file_format;
+    int32_t time_range;
+    int32_t backup_to;
+    char line_mask[16];
+    char email[128];
+};
+static_assert(sizeof(PeopleCntBackupRecord) == 284);
+static_assert(offsetof(PeopleCntBackupRecord, stay_length_type) == 84);
+static_assert(offsetof(PeopleCntBackupRecord, email) == 156);
+
+KZDB_RECORD(peoplecnt_auto_backup, peoplecnt_auto_backups, PeopleCntBackupRecord, report_type,
+            KZDB_PCNT_REPORTS)
+
+// ---- People counting: action set of a group and its schedules ---------------------------
+
+struct PeopleCntEventRecord {
+    int32_t groupid;
+    int32_t enable;
+    char tri_channels[65];
+    char pad0[3];
+    uint32_t tri_channels_bits;
+    int32_t tri_alarms;
+    char tri_chn_alarms[2][65];
+    char pad1[2];
+    int32_t interval;
+    int32_t email_enable;
+    int32_t email_interval;
+    int32_t email_pic_enable;
+    char tri_channels_pic[65];
+    char pad2[3];
+    int32_t ptz_interval;
+    int32_t alarmout_interval;
+    int32_t white_interval;
+    int32_t http_notification_interval;
+    int32_t audio_id;
+};
+static_assert(sizeof(PeopleCntEventRecord) == 320);
+static_assert(offsetof(PeopleCntEventRecord, tri_chn_alarms) == 84);
+static_assert(offsetof(PeopleCntEventRecord, tri_channels_pic) == 232);
+static_assert(offsetof(PeopleCntEventRecord, audio_id) == 316);
+
+KZDB_RECORD(peoplecnt_event, peoplecnt_events, PeopleCntEventRecord, groupid, KZDB_PCNT_GROUPS)
+
+// Group schedules, keyed by group.
+#define KZDB_PCNT_SCHEDULE(name, kind)                                              \
+    inline int read_##name(const char *db, ScheduleRecord *rec, int group) {        \
+        return kzdb::read_schedule(db, kind, rec, group);                           \
+    }                                                                               \
+    inline int write_##name(const char *db, const ScheduleRecord *rec, int group) { \
+        return kzdb::write_schedule(db, kind, rec, group);                          \
+    }
+KZDB_PCNT_SCHEDULE(peoplecnt_effective_schedule, "peoplecnt_effective_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_audible_schedule, "peoplecnt_audible_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_email_schedule, "peoplecnt_email_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_ptz_schedule, "peoplecnt_ptz_schedule")
+KZDB_PCNT_SCHEDULE(peoplecnt_wled_schedule, "peoplecnt_wled_schedule")
+#undef KZDB_PCNT_SCHEDULE
+inline constexpr const char *PEOPLECNT_HTTP_SCHEDULE = "peoplecnt_http_schedule";
+inline constexpr const char *PEOPLECNT_HTTP_PARAMS = "peoplecnt_http_params";

@@ -1,11 +1,8 @@
-// Request reading, masks, the query exchange, the module reply callback and the
-// operation log of the camera handlers.
+// Masks and the operation-log detail of the camera handlers.
 #include <cstring>
-#include <iterator>
 
 #include "camera_internal.h"
 #include "cgi_log.h"
-#include "cgi_response.h"
 #include "kzfs_log.h"
 
 void mask_clear(char (&mask)[65]) {
@@ -15,56 +12,6 @@ void mask_clear(char (&mask)[65]) {
 
 void mask_mark(char (&mask)[65], int channel) {
     if (channel >= 0 && channel < 64) mask[channel] = '1';
-}
-
-// ---- core exchange ---------------------------------------------------------------------
-
-CameraReplyContext &camera_reply_context() {
-    static CameraReplyContext ctx;
-    return ctx;
-}
-
-void camera_query(int type, const void *payload, int size, int error_kind) {
-    cgi_start_ipc(on_camera_ipc_callback, type, size, payload, 0);
-    if (cgi_reply_timed_out()) cgi_error_to_webserver(error_kind);
-    cgi_stop_ipc(0);
-}
-
-namespace {
-
-struct ReplyRenderer {
-    uint32_t type;
-    CameraReply (*render)(const ReplyView &);
-};
-
-constexpr ReplyRenderer kRenderers[] = {
-    {MSG_CAMERA_SEARCH + CAMERA_REPLY_OFFSET, render_search},
-    {MSG_CAMERA_LIST + CAMERA_REPLY_OFFSET, render_channel_list},
-    {MSG_CAMERA_TEST + CAMERA_REPLY_OFFSET, render_test_result},
-    {MSG_STREAM_SET + CAMERA_REPLY_OFFSET, render_stream_set},
-    {MSG_STREAM_GET + CAMERA_REPLY_OFFSET, render_stream_desc},
-    {MSG_CAMERA_IP + CAMERA_REPLY_OFFSET, render_ip_result},
-    {MSG_CAMERA_PROBE + CAMERA_REPLY_OFFSET, render_test_result},
-    {MSG_CAMERA_IP_RESULTS + CAMERA_REPLY_OFFSET, render_ip_results},
-    {MSG_RECORD_CALENDAR + CAMERA_REPLY_OFFSET, render_calendar},
-};
-
-}  // namespace
-
-void *on_camera_ipc_callback(void *arg, const kz_msg_head *head, const void *payload) {
-    ReplyView r(head, payload);
-    for (const ReplyRenderer &e : kRenderers) {
-        if (e.type != r.type()) continue;
-        CameraReply out = e.render(r);
-        if (!cgi_reply_claim()) return arg;
-        if (out.error)
-            cgi_error_to_webserver(out.kind);
-        else
-            cgi_writeback_webserver(out.kind, out.body);
-        cgi_reply_done(1);
-        return arg;
-    }
-    return arg;  // not ours: leave the response to the awaited reply
 }
 
 // ---- store and log ---------------------------------------------------------------------
@@ -103,14 +50,7 @@ void pack_camera_detail(OperationLogRecord &rec, int32_t param_type, const Camer
 
 }  // namespace
 
-void send_camera_log(int64_t sub_type, int32_t param_type, int32_t channel,
-                     const CameraRecord *detail) {
-    OperationLogRecord rec;
-    cgi_init_log_info(&rec);
-    if (detail) pack_camera_detail(rec, param_type, *detail);
-    cgi_send_log(&rec, sub_type, param_type, channel);
-}
-
-void send_channel_notice(int type, int32_t channel) {
-    cgi_send_ipc(type, &channel, sizeof channel);
+std::function<void(OperationLogRecord &)> camera_log_detail(int32_t param_type,
+                                                            const CameraRecord &cam) {
+    return [param_type, cam](OperationLogRecord &rec) { pack_camera_detail(rec, param_type, cam); };
 }

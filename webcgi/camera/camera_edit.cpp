@@ -5,7 +5,6 @@
 
 #include "camera_handlers.h"
 #include "camera_internal.h"
-#include "cgi_response.h"
 
 namespace {
 
@@ -80,31 +79,27 @@ int store_camera(int id, const char *name, const CameraRecord &cam) {
     return batch.commit();
 }
 
-void change_camera(char *text, const CameraChange &how) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req || check_camera(req.get()) != 0) return;
-    int id = *json_int(req.get(), "id");
+Answer change_camera(json_object *req, const CameraChange &how) {
+    if (!req || check_camera(req) != 0) return Answer::none();
+    int id = *json_int(req, "id");
     CameraRecord cam{};
     read_camera(camera_db(), &cam, id);
-    fill_camera(req.get(), how, cam);
+    fill_camera(req, how, cam);
     cam.id = id;
-    if (store_camera(id, json_string(req.get(), "name").c_str(), cam) != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_channel_notice(how.notice, id);
-    if (how.add) {
-        CameraPoeNotice poe{id, json_int(req.get(), "otherPoe") == 1 ? 1 : 0};
-        cgi_send_ipc(MSG_CAMERA_POE, &poe, sizeof poe);
-    }
-    send_camera_log(how.sub_type, how.param_type, id + 1, &cam);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    Tell tell;
+    std::move(tell).notice(how.notice, int32_t{id});
+    if (how.add)
+        std::move(tell).notice(MSG_CAMERA_POE,
+                               CameraPoeNotice{id, json_int(req, "otherPoe") == 1 ? 1 : 0});
+    return store_then_tell(store_camera(id, json_string(req, "name").c_str(), cam),
+                           std::move(tell).log(how.sub_type, how.param_type, id + 1,
+                                               camera_log_detail(how.param_type, cam)),
+                           Answer::text("OK"));
 }
 
 // `chnid` of a request limited to 0..15; nullopt otherwise.
-std::optional<int> request_chnid(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    auto id = json_int(req.get(), "chnid");
+std::optional<int> request_chnid(json_object *req) {
+    auto id = json_int(req, "chnid");
     return in_range(id, 0, 15) ? id : std::nullopt;
 }
 
@@ -137,27 +132,26 @@ int store_deleted_camera(int id) {
 
 // Read-modify-write of one camera record with `id` 0..63, then 1203 and the log.
 template <class Change>
-void update_camera(json_object *req, Change change) {
+Answer update_camera(json_object *req, Change change) {
     auto id = json_int(req, "id");
-    if (!in_range(id, 0, 63)) return;
+    if (!in_range(id, 0, 63)) return Answer::none();
     CameraRecord cam{};
     read_camera(camera_db(), &cam, *id);
     cam.id = *id;
     change(cam);
-    if (write_camera(camera_db(), &cam) != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_channel_notice(MSG_CAMERA_CHANGED, *id);
-    send_camera_log(kEdit.sub_type, kEdit.param_type, *id + 1, &cam);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    return store_then_tell(write_camera(camera_db(), &cam),
+                           Tell()
+                               .notice(MSG_CAMERA_CHANGED, int32_t{*id})
+                               .log(kEdit.sub_type, kEdit.param_type, *id + 1,
+                                    camera_log_detail(kEdit.param_type, cam)),
+                           Answer::text("OK"));
 }
 
 }  // namespace
 
-void on_get_camera_info(char *text) {
-    auto id = request_chnid(text);
-    if (!id) return (void)cgi_error_to_webserver(CGI_JSON);
+Answer on_get_camera_info(Request &rq) {
+    auto id = request_chnid(rq.json());
+    if (!id) return Answer::error(CGI_JSON);
     CameraRecord c{};
     read_camera(camera_db(), &c, *id);
     char name[64];
@@ -177,45 +171,45 @@ void on_get_camera_info(char *text) {
     o.add("physicalport", c.physical_port).add("poechannel", c.poe_channel);
     o.add("mac_addr", json_field(c.mac_addr)).add("minorid", c.minor_id);
     o.add("ddns", json_field(c.ddns)).add("httpsPort", c.https_port);
-    cgi_writeback_webserver(CGI_JSON, o.text());
+    return Answer::json(o);
 }
 
-void on_add_camera(char *text) {
-    change_camera(text, kAdd);
+Answer on_add_camera(Request &rq) {
+    return change_camera(rq.json(), kAdd);
 }
 
-void on_edit_camera(char *text) {
-    change_camera(text, kEdit);
+Answer on_edit_camera(Request &rq) {
+    return change_camera(rq.json(), kEdit);
 }
 
-void on_delete_camera(char *text) {
-    auto id = request_chnid(text);
-    if (!id) return (void)cgi_error_to_webserver(CGI_JSON);
-    if (store_deleted_camera(*id) != 0) return (void)cgi_error_to_webserver(CGI_TEXT);
-    send_channel_notice(MSG_CAMERA_DELETED, *id);
-    CameraPoeNotice poe{*id, 0};
-    cgi_send_ipc(MSG_CAMERA_POE, &poe, sizeof poe);
-    send_camera_log(211, 902, *id + 1, nullptr);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+Answer on_delete_camera(Request &rq) {
+    auto id = request_chnid(rq.json());
+    if (!id) return Answer::error(CGI_JSON);
+    return store_then_tell(store_deleted_camera(*id),
+                           Tell()
+                               .notice(MSG_CAMERA_DELETED, int32_t{*id})
+                               .notice(MSG_CAMERA_POE, CameraPoeNotice{*id, 0})
+                               .log(211, 902, *id + 1),
+                           Answer::text("OK"));
 }
 
-void on_set_camera_user(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    std::string user = json_string(req.get(), "userName");
-    std::string password = json_string(req.get(), "password");
-    if (!req || user.empty() || password.empty()) return;
-    update_camera(req.get(), [&](CameraRecord &c) {
+Answer on_set_camera_user(Request &rq) {
+    json_object *req = rq.json();
+    std::string user = json_string(req, "userName");
+    std::string password = json_string(req, "password");
+    if (!req || user.empty() || password.empty()) return Answer::none();
+    return update_camera(req, [&](CameraRecord &c) {
         copy_text(c.user_name, user);
         copy_text(c.password, password);
     });
 }
 
-void on_set_camera_transport(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req) return;
-    update_camera(req.get(), [&](CameraRecord &c) {
-        take_int(req.get(), "transmitProtocol", &c.transmit_protocol);
-        take_int(req.get(), "syncTime", &c.sync_time);
-        take_int(req.get(), "httpsPort", &c.https_port);
+Answer on_set_camera_transport(Request &rq) {
+    json_object *req = rq.json();
+    if (!req) return Answer::none();
+    return update_camera(req, [&](CameraRecord &c) {
+        take_int(req, "transmitProtocol", &c.transmit_protocol);
+        take_int(req, "syncTime", &c.sync_time);
+        take_int(req, "httpsPort", &c.https_port);
     });
 }

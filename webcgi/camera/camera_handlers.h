@@ -1,24 +1,26 @@
 // Handlers of camera channel management (request text: JSON unless said).
 #pragma once
 
-void on_get_camera_info(char *text);        // /2000
-void on_get_camera_list(char *text);        // /2001, /2007
-void on_edit_camera(char *text);            // /2003
-void on_add_camera(char *text);             // /2004
-void on_delete_camera(char *text);          // /2005
-void on_search_camera(char *text);          // /2006
-void on_get_ipc_protocols(char *text);      // /2008
-void on_get_stream_param(char *text);       // /2009
-void on_set_stream_param(char *text);       // /2010
-void on_set_camera_ip(char *text);          // /2011
-void on_get_camera_names(char *text);       // /2012
-void on_get_record_calendar(char *text);    // /2013
-void on_test_camera(char *text);            // /2014
-void on_probe_camera(char *text);           // /2015
-void on_get_poe_password(char *text);       // /2016
-void on_set_camera_user(char *text);        // /2017
-void on_get_poe_num(char *text);            // /2018
-void on_set_stream_params(char *text);      // /2030
-void on_set_camera_transport(char *text);   // /2031
-void on_set_camera_ips(char *text);         // /2032
-void on_get_camera_ip_results(char *text);  // /2033
+#include "handler.h"
+
+Answer on_get_camera_info(Request &rq);        // /2000
+Answer on_get_camera_list(Request &rq);        // /2001, /2007
+Answer on_edit_camera(Request &rq);            // /2003
+Answer on_add_camera(Request &rq);             // /2004
+Answer on_delete_camera(Request &rq);          // /2005
+Answer on_search_camera(Request &rq);          // /2006
+Answer on_get_ipc_protocols(Request &rq);      // /2008
+Answer on_get_stream_param(Request &rq);       // /2009
+Answer on_set_stream_param(Request &rq);       // /2010
+Answer on_set_camera_ip(Request &rq);          // /2011
+Answer on_get_camera_names(Request &rq);       // /2012
+Answer on_get_record_calendar(Request &rq);    // /2013
+Answer on_test_camera(Request &rq);            // /2014
+Answer on_probe_camera(Request &rq);           // /2015
+Answer on_get_poe_password(Request &rq);       // /2016
+Answer on_set_camera_user(Request &rq);        // /2017
+Answer on_get_poe_num(Request &rq);            // /2018
+Answer on_set_stream_params(Request &rq);      // /2030
+Answer on_set_camera_transport(Request &rq);   // /2031
+Answer on_set_camera_ips(Request &rq);         // /2032
+Answer on_get_camera_ip_results(Request &rq);  // /2033

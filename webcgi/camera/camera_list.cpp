@@ -4,7 +4,6 @@
 
 #include "camera_handlers.h"
 #include "camera_internal.h"
-#include "cgi_response.h"
 
 namespace {
 
@@ -24,10 +23,12 @@ void read_channel_names(char (&names)[KZDB_MAX_CHANNELS][64]) {
     }
 }
 
-json_object *channel_entry_json(const ChannelEntry &e, const CameraReplyContext &ctx) {
+using ChannelNames = char[KZDB_MAX_CHANNELS][64];
+
+json_object *channel_entry_json(const ChannelEntry &e, const ChannelNames &names) {
     bool known = e.id >= 0 && e.id < KZDB_MAX_CHANNELS;
     JsonOut o;
-    o.add("id", e.id).add("enable", 1).add("name", known ? ctx.names[e.id] : "");
+    o.add("id", e.id).add("enable", 1).add("name", known ? names[e.id] : "");
     o.add("ipAddr", json_field(e.ip_addr)).add("managePort", e.manage_port);
     o.add("camProtocol", e.cam_protocol).add("vendor", json_field(e.vendor));
     o.add("sn", json_field(e.sn)).add("snReal", json_field(e.sn_real));
@@ -70,25 +71,26 @@ void reset_private_display_model(IpcProtocolRecord *list, int count) {
 
 }  // namespace
 
-CameraReply render_channel_list(const ReplyView &r) {
-    const CameraReplyContext &ctx = camera_reply_context();
-    json_object *ipc = json_object_new_array();
-    ChannelEntry e;
-    for (size_t i = 0; r.get(i, e); i++)
-        json_object_array_add(ipc, channel_entry_json(e, ctx));
-    JsonOut o;
-    o.add("IPC", ipc).add("maxIPCNums", ctx.max_cameras);
-    return {CGI_JSON, o.text()};
+Answer on_get_camera_list(Request &) {
+    // Read before the wait: the render runs on this thread once the reply is in.
+    ChannelNames names = {};
+    read_channel_names(names);
+    int max_cameras = get_param_int(camera_db(), "max_cameras", 32);
+    return cgi_query(
+        MSG_CAMERA_LIST, nullptr, 0,
+        [&](const ReplyView &r) {
+            json_object *ipc = json_object_new_array();
+            ChannelEntry e;
+            for (size_t i = 0; r.get(i, e); i++)
+                json_object_array_add(ipc, channel_entry_json(e, names));
+            JsonOut o;
+            o.add("IPC", ipc).add("maxIPCNums", max_cameras);
+            return Answer::json(o);
+        },
+        Answer::error(CGI_JSON));
 }
 
-void on_get_camera_list(char *) {
-    CameraReplyContext &ctx = camera_reply_context();
-    read_channel_names(ctx.names);
-    ctx.max_cameras = get_param_int(camera_db(), "max_cameras", 32);
-    camera_query(MSG_CAMERA_LIST, nullptr, 0, CGI_JSON);
-}
-
-void on_get_camera_names(char *) {
+Answer on_get_camera_names(Request &) {
     int n = channel_loop_bound(get_param_int(camera_db(), "max_cameras", 32));
     char names[KZDB_MAX_CHANNELS][64] = {};
     read_channel_names(names);
@@ -100,10 +102,10 @@ void on_get_camera_names(char *) {
     }
     JsonOut o;
     o.add("IPC", ipc);
-    cgi_writeback_webserver(CGI_JSON, o.text());
+    return Answer::json(o);
 }
 
-void on_get_ipc_protocols(char *) {
+Answer on_get_ipc_protocols(Request &) {
     IpcProtocolRecord list[KZDB_MAX_IPC_PROTOCOLS] = {};
     int count = 0;
     read_ipc_protocols(camera_db(), list, &count);
@@ -113,16 +115,15 @@ void on_get_ipc_protocols(char *) {
         json_object_array_add(protocols, protocol_json(list[i]));
     JsonOut o;
     o.add("protocols", protocols);
-    cgi_writeback_webserver(CGI_JSON, o.text());
+    return Answer::json(o);
 }
 
-void on_get_poe_password(char *) {
+Answer on_get_poe_password(Request &) {
     char password[64];
     get_param_value(camera_db(), "poepsd", password, sizeof password, "kt5820");
-    cgi_writeback_webserver(CGI_TEXT, password);
+    return Answer::text(password);
 }
 
-void on_get_poe_num(char *) {
-    int n = get_param_int(camera_db(), "max_poe_num", 0);
-    cgi_writeback_webserver(CGI_TEXT, std::to_string(n));
+Answer on_get_poe_num(Request &) {
+    return Answer::text(std::to_string(get_param_int(camera_db(), "max_poe_num", 0)));
 }

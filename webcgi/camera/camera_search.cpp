@@ -6,7 +6,6 @@
 
 #include "camera_handlers.h"
 #include "camera_internal.h"
-#include "cgi_response.h"
 
 namespace {
 
@@ -64,14 +63,13 @@ struct CameraLogin {
     int protocol = 0;
 };
 
-int get_camera_login_by_json(const char *text, CameraLogin &out) {
-    JsonPtr req = get_request_json_object(text);
-    auto port = json_int(req.get(), "managePort");
-    auto protocol = json_int(req.get(), "camProtocol");
-    out.ip = json_string(req.get(), "ipAddr");
+int get_camera_login_by_json(json_object *req, CameraLogin &out) {
+    auto port = json_int(req, "managePort");
+    auto protocol = json_int(req, "camProtocol");
+    out.ip = json_string(req, "ipAddr");
     if (!req || out.ip.empty() || !port || *port < 0 || !in_range(protocol, 0, 7)) return -1;
-    out.user = json_string(req.get(), "userName");
-    out.password = json_string(req.get(), "password");
+    out.user = json_string(req, "userName");
+    out.password = json_string(req, "password");
     out.port = *port;
     out.protocol = *protocol;
     return 0;
@@ -79,38 +77,38 @@ int get_camera_login_by_json(const char *text, CameraLogin &out) {
 
 }  // namespace
 
-CameraReply render_search(const ReplyView &r) {
+Answer render_search(const ReplyView &r) {
     json_object *ipc = json_object_new_array();
     SearchEntry e;
     for (size_t i = 0; r.get(i, e); i++)
         json_object_array_add(ipc, search_entry_json(e));
     JsonOut o;
     o.add("resultString", r.count<SearchEntry>() ? "OK" : "NO").add("IPC", ipc);
-    return {CGI_JSON, o.text()};
+    return Answer::json(o);
 }
 
-CameraReply render_test_result(const ReplyView &r) {
+Answer render_test_result(const ReplyView &r) {
     int32_t code;
-    if (!r.get(0, code)) return reply_error(CGI_TEXT);
+    if (!r.get(0, code)) return Answer::error(CGI_TEXT);
     const char *text = code == 0 || code == 4 ? "OK"
                        : code == 1            ? "NETWORKERROR"
                        : code == 2            ? "USERERROR"
                        : code == 5            ? "BANDWIDTHERROR"
                                               : "UNKOWNERROR";
-    return {CGI_TEXT, text};
+    return Answer::text(text);
 }
 
-CameraReply render_ip_result(const ReplyView &r) {
+Answer render_ip_result(const ReplyView &r) {
     static constexpr const char *kResults[] = {"OK", "NETWORK_ERR", "INVALID_USER", "UNKNOWN_ERR",
                                                "PROTO_NOT_SUPPORT"};
     int32_t code;
-    if (!r.get(0, code)) return reply_error(CGI_JSON);
+    if (!r.get(0, code)) return Answer::error(CGI_JSON);
     JsonOut o;
     o.add("resultString", code >= 0 && code <= 4 ? kResults[code] : "ERROR");
-    return {CGI_JSON, o.text()};
+    return Answer::json(o);
 }
 
-CameraReply render_ip_results(const ReplyView &r) {
+Answer render_ip_results(const ReplyView &r) {
     int32_t claimed = 0;
     r.read(0, claimed);
     size_t n =
@@ -125,63 +123,60 @@ CameraReply render_ip_results(const ReplyView &r) {
     }
     JsonOut o;
     o.add("IPC", ipc);
-    return {CGI_JSON, o.text()};
+    return Answer::json(o);
 }
 
-CameraReply render_calendar(const ReplyView &r) {
+Answer render_calendar(const ReplyView &r) {
     JsonPtr days(json_object_new_array());
     for (size_t d = 0; d < CALENDAR_DAYS; d++) {
         int32_t flag = 0;  // days the reply does not carry hold nothing
         r.get(d, flag);
         json_object_array_add(days.get(), json_object_new_int(flag));
     }
-    return {CGI_JSON, json_object_to_json_string(days.get())};
+    return Answer::json(json_object_to_json_string(days.get()));
 }
 
-void on_search_camera(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    auto protocol = json_int(req.get(), "protocol");
-    if (!in_range(protocol, 0, 7)) return;
-    int32_t payload = *protocol;
-    camera_query(MSG_CAMERA_SEARCH, &payload, sizeof payload, CGI_JSON);
+Answer on_search_camera(Request &rq) {
+    auto protocol = json_int(rq.json(), "protocol");
+    if (!in_range(protocol, 0, 7)) return Answer::none();
+    return cgi_query(MSG_CAMERA_SEARCH, int32_t{*protocol}, render_search, Answer::error(CGI_JSON));
 }
 
-void on_test_camera(char *text) {
+Answer on_test_camera(Request &rq) {
     CameraLogin login;
-    if (get_camera_login_by_json(text, login) != 0) return;
+    if (get_camera_login_by_json(rq.json(), login) != 0) return Answer::none();
     CameraTestRequest req{};
     copy_text(req.ip_addr, login.ip);
     req.port = login.port;
     copy_text(req.user_name, login.user);
     copy_text(req.password, login.password);
     req.protocol = login.protocol;
-    camera_query(MSG_CAMERA_TEST, &req, sizeof req, CGI_TEXT);
+    return cgi_query(MSG_CAMERA_TEST, req, render_test_result, Answer::error(CGI_TEXT));
 }
 
-void on_probe_camera(char *text) {
+Answer on_probe_camera(Request &rq) {
     CameraLogin login;
-    if (get_camera_login_by_json(text, login) != 0) return;
+    if (get_camera_login_by_json(rq.json(), login) != 0) return Answer::none();
     CameraProbeRequest req{};
     copy_text(req.ip_addr, login.ip);
     req.port = login.port < 80 ? 80 : login.port;
     copy_text(req.user_name, login.user);
     copy_text(req.password, login.password);
     req.protocol = login.protocol;
-    camera_query(MSG_CAMERA_PROBE, &req, sizeof req, CGI_TEXT);
+    return cgi_query(MSG_CAMERA_PROBE, req, render_test_result, Answer::error(CGI_TEXT));
 }
 
-void on_set_camera_ip(char *text) {
-    JsonPtr req = get_request_json_object(text);
+Answer on_set_camera_ip(Request &rq) {
     IpChangeRequest ip{};
-    if (!req || get_ip_change_by_json(req.get(), ip, true) != 0) return;
-    camera_query(MSG_CAMERA_IP, &ip, sizeof ip, CGI_JSON);
+    if (!rq.json() || get_ip_change_by_json(rq.json(), ip, true) != 0) return Answer::none();
+    return cgi_query(MSG_CAMERA_IP, ip, render_ip_result, Answer::error(CGI_JSON));
 }
 
-void on_set_camera_ips(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req) return;
-    json_object *items = json_get_array(req.get(), "oIPCAddr");
-    int cnt = json_int_or(req.get(), "cnt", 0);
+Answer on_set_camera_ips(Request &rq) {
+    json_object *req = rq.json();
+    if (!req) return Answer::none();
+    json_object *items = json_get_array(req, "oIPCAddr");
+    int cnt = json_int_or(req, "cnt", 0);
     size_t n = cnt > 0 ? static_cast<size_t>(cnt) : 0;
     n = std::min({n, json_len(items), static_cast<size_t>(KZDB_MAX_CHANNELS)});
     for (size_t i = 0; i < n; i++) {
@@ -191,29 +186,29 @@ void on_set_camera_ips(char *text) {
         get_ip_change_by_json(item, msg.req, false);
         msg.channel_id = json_int_or(item, "channelId", 0);
         msg.modifynum = json_int_or(item, "modifynum", 0);
-        cgi_send_ipc(MSG_CAMERA_IP_ITEM, &msg, sizeof msg);
+        cgi_notify(MSG_CAMERA_IP_ITEM, msg);
     }
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    return Answer::text("OK");
 }
 
-void on_get_camera_ip_results(char *) {
-    camera_query(MSG_CAMERA_IP_RESULTS, nullptr, 0, CGI_JSON);
+Answer on_get_camera_ip_results(Request &) {
+    return cgi_query(MSG_CAMERA_IP_RESULTS, nullptr, 0, render_ip_results, Answer::error(CGI_JSON));
 }
 
-void on_get_record_calendar(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    auto chnid = json_int(req.get(), "chnid");
-    auto stream = json_int(req.get(), "streamType");
-    std::string time = json_string(req.get(), "time");
+Answer on_get_record_calendar(Request &rq) {
+    json_object *req = rq.json();
+    auto chnid = json_int(req, "chnid");
+    auto stream = json_int(req, "streamType");
+    std::string time = json_string(req, "time");
     std::tm tm{};
     const char *end = strptime(time.c_str(), "%Y-%m-%d %H:%M:%S", &tm);
-    if (!json_get(req.get(), "time") || !end || !stream || !in_range(chnid, 0, 63))
-        return (void)cgi_error_to_webserver(CGI_JSON);
+    if (!json_get(req, "time") || !end || !stream || !in_range(chnid, 0, 63))
+        return Answer::error(CGI_JSON);
     CalendarRequest cal{};
     cal.stream = *stream == 1 ? 1 : 0;
     cal.year = tm.tm_year + 1900;
     cal.month = tm.tm_mon + 1;
     mask_clear(cal.mask);
     mask_mark(cal.mask, *chnid);
-    camera_query(MSG_RECORD_CALENDAR, &cal, sizeof cal, CGI_JSON);
+    return cgi_query(MSG_RECORD_CALENDAR, cal, render_calendar, Answer::error(CGI_JSON));
 }

@@ -6,7 +6,6 @@
 
 #include "camera_handlers.h"
 #include "camera_internal.h"
-#include "cgi_response.h"
 
 namespace {
 
@@ -33,7 +32,14 @@ json_object *stream_block_json(const int32_t (&res)[STREAM_RES_MAX][2], const St
     return o.release();
 }
 
-void add_camera_keys(JsonOut &o, const CameraReplyContext &ctx) {
+// What the description reply adds from the store, read before the wait.
+struct StreamContext {
+    int channel = 0;
+    char name[64] = {};
+    CameraRecord camera = {};
+};
+
+void add_camera_keys(JsonOut &o, const StreamContext &ctx) {
     const CameraRecord &c = ctx.camera;
     o.add("syncTime", c.sync_time).add("protocol", c.cam_protocol);
     o.add("managePort", c.manage_port).add("physicalport", c.physical_port);
@@ -42,7 +48,7 @@ void add_camera_keys(JsonOut &o, const CameraReplyContext &ctx) {
     o.add("httpsPort", c.https_port);
 }
 
-std::string stream_desc_json(const StreamDescription &d, const CameraReplyContext &ctx) {
+std::string stream_desc_json(const StreamDescription &d, const StreamContext &ctx) {
     JsonOut o;
     o.add("stateCode", d.state);
     if (d.state != 0) return o.text();
@@ -73,28 +79,48 @@ StreamSetRequest unchanged_stream_set() {
 }
 
 // The stream keys that /2010 and /2030 share; the bit-rate control keys differ.
-void take_stream_keys(json_object *req, StreamSetRequest &s, const char *main_ctrl,
-                      const char *sub_ctrl) {
-    take_int(req, "subEnable", &s.sub_enable);
-    take_int(req, "fisheyeType", &s.fisheye_type);
-    take_int(req, "mainVideoType", &s.main_video_type);
-    take_int(req, "mainResWidth", &s.main_width);
-    take_int(req, "mainResHeight", &s.main_height);
-    take_int(req, "mainFramerate", &s.main_framerate);
-    take_int(req, "mainBitrate", &s.main_bitrate);
-    take_int(req, "IframeInterval", &s.main_iframe_interval);
-    take_int(req, main_ctrl, &s.main_bitrate_control);
-    take_int(req, "SmartStream", &s.smart_stream);
-    take_int(req, "SmartStreamLevel", &s.smart_stream_level);
-    take_int(req, "subVideoType", &s.sub_video_type);
-    take_int(req, "subResWidth", &s.sub_width);
-    take_int(req, "subResHeight", &s.sub_height);
-    take_int(req, "subFramerate", &s.sub_framerate);
-    take_int(req, "subBitrate", &s.sub_bitrate);
-    take_int(req, "subIframeInterval", &s.sub_iframe_interval);
-    take_int(req, sub_ctrl, &s.sub_bitrate_control);
-    take_int(req, "SubSmartStream", &s.sub_smart_stream);
-    take_int(req, "SubSmartStreamLevel", &s.sub_smart_stream_level);
+constexpr Field kStreamKeys[] = {
+    FIELD(StreamSetRequest, sub_enable, "subEnable"),
+    FIELD(StreamSetRequest, fisheye_type, "fisheyeType"),
+    FIELD(StreamSetRequest, main_video_type, "mainVideoType"),
+    FIELD(StreamSetRequest, main_width, "mainResWidth"),
+    FIELD(StreamSetRequest, main_height, "mainResHeight"),
+    FIELD(StreamSetRequest, main_framerate, "mainFramerate"),
+    FIELD(StreamSetRequest, main_bitrate, "mainBitrate"),
+    FIELD(StreamSetRequest, main_iframe_interval, "IframeInterval"),
+    FIELD(StreamSetRequest, smart_stream, "SmartStream"),
+    FIELD(StreamSetRequest, smart_stream_level, "SmartStreamLevel"),
+    FIELD(StreamSetRequest, sub_video_type, "subVideoType"),
+    FIELD(StreamSetRequest, sub_width, "subResWidth"),
+    FIELD(StreamSetRequest, sub_height, "subResHeight"),
+    FIELD(StreamSetRequest, sub_framerate, "subFramerate"),
+    FIELD(StreamSetRequest, sub_bitrate, "subBitrate"),
+    FIELD(StreamSetRequest, sub_iframe_interval, "subIframeInterval"),
+    FIELD(StreamSetRequest, sub_smart_stream, "SubSmartStream"),
+    FIELD(StreamSetRequest, sub_smart_stream_level, "SubSmartStreamLevel"),
+};
+// /2010 only.
+constexpr Field kStreamSetKeys[] = {
+    FIELD(StreamSetRequest, video_type_enable, "videoTypeEnable"),
+    FIELD(StreamSetRequest, main_bitrate_control, "bitrateControl"),
+    FIELD(StreamSetRequest, sub_bitrate_control, "SubBitrateControl"),
+    FIELD(StreamSetRequest, record_type, "recordtype"),
+    FIELD(StreamSetRequest, event_framerate, "etframerate"),
+    FIELD(StreamSetRequest, event_iframe_interval, "etIframeinterval"),
+    FIELD(StreamSetRequest, event_bitrate, "etbitrate"),
+};
+// /2030 only.
+constexpr Field kStreamSetManyKeys[] = {
+    FIELD(StreamSetRequest, transmit_protocol, "transmitProtocol"),
+    FIELD(StreamSetRequest, sync_time, "syncTime"),
+    FIELD(StreamSetRequest, main_bitrate_control, "mainBitrateControl"),
+    FIELD(StreamSetRequest, sub_bitrate_control, "subBitrateControl"),
+};
+
+// Key by key: a bad value leaves its word at "unchanged" and the rest still apply.
+void take_fields(std::span<const Field> fields, json_object *req, StreamSetRequest &s) {
+    for (const Field &f : fields)
+        fields_apply_raw(std::span<const Field>(&f, 1), req, &s);
 }
 
 bool not_negative(json_object *req, const char *key) {
@@ -112,63 +138,57 @@ int check_stream_set(json_object *req) {
 
 }  // namespace
 
-CameraReply render_stream_set(const ReplyView &r) {
+Answer render_stream_set(const ReplyView &r) {
     uint64_t mask;
-    if (!r.get(0, mask)) return reply_error(CGI_TEXT);
+    if (!r.get(0, mask)) return Answer::error(CGI_TEXT);
     char res[65];
     mask_clear(res);
     for (int i = 0; i < 64; i++)
         if (mask >> i & 1u) res[i] = '1';
     JsonOut o;
     o.add("res", res);
-    return {CGI_JSON, o.text()};
+    return Answer::json(o);
 }
 
-CameraReply render_stream_desc(const ReplyView &r) {
-    StreamDescription d;
-    if (!r.get(0, d)) return reply_error(CGI_JSON);
-    return {CGI_JSON, stream_desc_json(d, camera_reply_context())};
-}
-
-void on_get_stream_param(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    auto id = json_int(req.get(), "chnid");
-    if (!in_range(id, 0, 15)) return (void)cgi_error_to_webserver(CGI_JSON);
-    CameraReplyContext &ctx = camera_reply_context();
+Answer on_get_stream_param(Request &rq) {
+    auto id = json_int(rq.json(), "chnid");
+    if (!in_range(id, 0, 15)) return Answer::error(CGI_JSON);
+    StreamContext ctx;
     ctx.channel = *id;
     read_osd_name(camera_db(), *id, ctx.name, sizeof ctx.name);
     read_camera(camera_db(), &ctx.camera, *id);
-    int32_t channel = *id;
-    camera_query(MSG_STREAM_GET, &channel, sizeof channel, CGI_JSON);
+    return cgi_query(
+        MSG_STREAM_GET, int32_t{*id},
+        [&](const ReplyView &r) {
+            StreamDescription d;
+            if (!r.get(0, d)) return Answer::error(CGI_JSON);
+            return Answer::json(stream_desc_json(d, ctx));
+        },
+        Answer::error(CGI_JSON));
 }
 
-void on_set_stream_param(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req || check_stream_set(req.get()) != 0) return;
+Answer on_set_stream_param(Request &rq) {
+    json_object *req = rq.json();
+    if (!req || check_stream_set(req) != 0) return Answer::none();
     StreamSetRequest s = unchanged_stream_set();
-    mask_mark(s.mask, *json_int(req.get(), "id"));
-    take_int(req.get(), "videoTypeEnable", &s.video_type_enable);
-    take_stream_keys(req.get(), s, "bitrateControl", "SubBitrateControl");
-    take_int(req.get(), "recordtype", &s.record_type);
-    take_int(req.get(), "etframerate", &s.event_framerate);
-    take_int(req.get(), "etIframeinterval", &s.event_iframe_interval);
-    take_int(req.get(), "etbitrate", &s.event_bitrate);
-    camera_query(MSG_STREAM_SET, &s, sizeof s, CGI_TEXT);
+    mask_mark(s.mask, *json_int(req, "id"));
+    take_fields(kStreamSetKeys, req, s);
+    take_fields(kStreamKeys, req, s);
+    return cgi_query(MSG_STREAM_SET, s, render_stream_set, Answer::error(CGI_TEXT));
 }
 
-void on_set_stream_params(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req) return;
+Answer on_set_stream_params(Request &rq) {
+    json_object *req = rq.json();
+    if (!req) return Answer::none();
     StreamSetRequest s = unchanged_stream_set();
-    json_object *chans = json_get_array(req.get(), "chans");
+    json_object *chans = json_get_array(req, "chans");
     size_t n = std::min<size_t>(json_len(chans), 64);  // the mask holds 64 channels
     for (size_t i = 0; i < n; i++) {
         json_object *v = json_at(chans, i);
         if (v && json_object_get_int(v) != 0) mask_mark(s.mask, static_cast<int>(i));
     }
-    take_int(req.get(), "transmitProtocol", &s.transmit_protocol);
-    take_int(req.get(), "syncTime", &s.sync_time);
+    take_fields(kStreamSetManyKeys, req, s);
     s.video_type_enable = 1;
-    take_stream_keys(req.get(), s, "mainBitrateControl", "subBitrateControl");
-    camera_query(MSG_STREAM_SET, &s, sizeof s, CGI_TEXT);
+    take_fields(kStreamKeys, req, s);
+    return cgi_query(MSG_STREAM_SET, s, render_stream_set, Answer::error(CGI_TEXT));
 }

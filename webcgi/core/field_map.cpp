@@ -109,6 +109,25 @@ json_object *render_value(const Field &f, const unsigned char *base) {
             }
             return a;
         }
+        case FieldType::Object: {
+            json_object *o = json_object_new_object();
+            fields_render_into(f.sub, p, o);
+            return o;
+        }
+        case FieldType::Mask: {
+            uint64_t m;
+            std::memcpy(&m, p, 8);
+            return json_object_new_string(mask_text(m).c_str());
+        }
+        case FieldType::IdList: {
+            json_object *a = json_object_new_array();
+            for (size_t i = 0; i < f.width; ++i) {
+                long long id = load_int(FieldType::I32, p + i * 4);
+                if (id == -1) break;
+                json_object_array_add(a, new_int(id));
+            }
+            return a;
+        }
         default:
             return new_int(load_int(f.type, p));
     }
@@ -161,6 +180,29 @@ bool apply_value(const Field &f, json_object *v, unsigned char *base) {
             }
             return true;
         }
+        case FieldType::Object:
+            if (!json_object_is_type(v, json_type_object)) return false;
+            return fields_apply_raw(f.sub, v, p) == nullptr;
+        case FieldType::Mask: {
+            if (!json_object_is_type(v, json_type_string)) return false;
+            uint64_t m = mask_from_text(json_object_get_string(v));
+            std::memcpy(p, &m, 8);
+            return true;
+        }
+        case FieldType::IdList: {
+            if (!json_object_is_type(v, json_type_array)) return false;
+            size_t n = json_len(v), used = 0;
+            for (size_t i = 0; i < n && used < f.width; ++i) {
+                long long x;
+                json_object *e = json_object_array_get_idx(v, i);
+                // null, wrong-typed and out-of-range items are no ids
+                if (!e || !parse_int(f, FieldType::I32, e, x)) continue;
+                store_int(FieldType::I32, p + used++ * 4, x);
+            }
+            for (; used < f.width; ++used)
+                store_int(FieldType::I32, p + used * 4, -1);
+            return true;
+        }
         default: {
             long long x;
             if (!parse_int(f, f.type, v, x)) return false;
@@ -171,6 +213,22 @@ bool apply_value(const Field &f, json_object *v, unsigned char *base) {
 }
 
 }  // namespace
+
+uint64_t mask_from_text(std::string_view text, size_t width) {
+    uint64_t m = 0;
+    for (size_t i = 0; i < text.size() && i < width && i < 64; ++i) {
+        if (text[i] == '\0') break;
+        if (text[i] == '1') m |= uint64_t{1} << i;
+    }
+    return m;
+}
+
+std::string mask_text(uint64_t mask, size_t width) {
+    std::string s(width < 64 ? width : 64, '0');
+    for (size_t i = 0; i < s.size(); ++i)
+        if (mask >> i & 1u) s[i] = '1';
+    return s;
+}
 
 void fields_render_into(std::span<const Field> fields, const void *rec, json_object *out) {
     const auto *base = static_cast<const unsigned char *>(rec);

@@ -17,11 +17,27 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
 #include <type_traits>
 
 #include "cgi_json.h"
 
-enum class FieldType : unsigned char { I8, U8, I16, U16, I32, U32, I64, Text, Array, Table };
+enum class FieldType : unsigned char {
+    I8,
+    U8,
+    I16,
+    U16,
+    I32,
+    U32,
+    I64,
+    Text,
+    Array,
+    Table,
+    Mask,    // uint64 channel set <-> 64 characters '0'/'1' (character i = bit i)
+    IdList,  // int32[width] of ids ended by -1 <-> JSON array of ids (the first `width`)
+    Object,  // one nested record <-> a JSON object of its `sub` fields
+};
 
 enum FieldFlags : unsigned char {
     kFieldRender = 1,  // appears in rendered JSON
@@ -90,7 +106,47 @@ constexpr Field make_table(const char *key, size_t offset, std::span<const Field
     f.flags = flags;
     return f;
 }
+
+template <class M>
+constexpr Field make_mask(const char *key, size_t offset, unsigned char flags = kFieldBoth) {
+    static_assert(sizeof(M) == 8, "a mask field is a 64-bit word");
+    Field f{key, static_cast<uint32_t>(offset), FieldType::Mask};
+    f.flags = flags;
+    return f;
+}
+
+template <class M>
+constexpr Field make_ids(const char *key, size_t offset, Limit range = kChannelIds,
+                         unsigned char flags = kFieldBoth) {
+    static_assert(std::is_array_v<M> && sizeof(std::remove_extent_t<M>) == 4,
+                  "an id list is a fixed int32 array");
+    Field f{key, static_cast<uint32_t>(offset), FieldType::IdList};
+    f.width = static_cast<uint16_t>(std::extent_v<M>);
+    f.range = range;
+    f.flags = flags;
+    return f;
+}
+
+template <class M>
+constexpr Field make_object(const char *key, size_t offset, std::span<const Field> sub,
+                            unsigned char flags = kFieldBoth) {
+    static_assert(!std::is_array_v<M>, "an object field is one nested record");
+    Field f{key, static_cast<uint32_t>(offset), FieldType::Object};
+    f.sub = sub;
+    f.flags = flags;
+    return f;
+}
+
+// An int32 word at a byte offset of a record that is laid out as words.
+constexpr Field word_at(const char *key, size_t offset, Limit range = kAnyInt,
+                        unsigned char flags = kFieldBoth) {
+    Field f{key, static_cast<uint32_t>(offset), FieldType::I32};
+    f.range = range;
+    f.flags = flags;
+    return f;
+}
 }  // namespace field_detail
+using field_detail::word_at;
 
 // FIELD(Record, member, "key" [, Limit{lo, hi} [, flags]])
 #define FIELD(Rec, member, key, ...) \
@@ -105,6 +161,24 @@ constexpr Field make_table(const char *key, size_t offset, std::span<const Field
 // records as a JSON array of objects.
 #define FIELD_TABLE(Rec, member, key, ...) \
     field_detail::make_table<decltype(Rec::member)>(key, offsetof(Rec, member), __VA_ARGS__)
+
+// FIELD_MASK(Record, member, "key" [, flags]): a uint64 channel set as '0'/'1' text.
+#define FIELD_MASK(Rec, member, key, ...)           \
+    field_detail::make_mask<decltype(Rec::member)>( \
+        key, offsetof(Rec, member) __VA_OPT__(, ) __VA_ARGS__)
+// FIELD_IDS(Record, member, "key" [, Limit [, flags]]): ids ended by -1; extra ids are dropped.
+#define FIELD_IDS(Rec, member, key, ...)           \
+    field_detail::make_ids<decltype(Rec::member)>( \
+        key, offsetof(Rec, member) __VA_OPT__(, ) __VA_ARGS__)
+// FIELD_OBJECT(Record, member, "key", kSubFields [, flags]): a nested record as an object.
+#define FIELD_OBJECT(Rec, member, key, ...) \
+    field_detail::make_object<decltype(Rec::member)>(key, offsetof(Rec, member), __VA_ARGS__)
+
+// The 64-bit set of '1' characters among the first `width` of `text` (stops at
+// its end); bit i = character i, never past 64.
+uint64_t mask_from_text(std::string_view text, size_t width = 64);
+// 64 characters '0'/'1' of `mask`.
+std::string mask_text(uint64_t mask, size_t width = 64);
 
 // Adds the fields of `rec` to `out` (a JSON object) in table order.
 void fields_render_into(std::span<const Field> fields, const void *rec, json_object *out);
