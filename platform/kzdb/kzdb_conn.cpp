@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -160,14 +161,23 @@ int exec(Conn &c, const char *sql) {
     return sqlite3_exec(c.handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? 0 : -1;
 }
 
+namespace {
+std::atomic<int> g_write_limit_ms{kBusyTimeoutMs};
+}  // namespace
+
+int set_write_limit_ms(int ms) {
+    return g_write_limit_ms.exchange(ms);
+}
+
 int begin_write(Conn &c) {
+    const int limit = g_write_limit_ms.load(std::memory_order_relaxed);
     const auto start = std::chrono::steady_clock::now();
-    if (c.writer.acquire(c.file, kBusyTimeoutMs) < 0) return -1;
+    if (c.writer.acquire(c.file, limit) < 0) return -1;
     const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
         std::chrono::steady_clock::now() - start);
     // Once queued, SQLite's busy handler only covers processes outside the queue (a
     // first open recovering the log); it gets what is left of the limit.
-    sqlite3_busy_timeout(c.handle, std::max(1, kBusyTimeoutMs - static_cast<int>(waited.count())));
+    sqlite3_busy_timeout(c.handle, std::max(1, limit - static_cast<int>(waited.count())));
     int rc = exec(c, "BEGIN IMMEDIATE");
     sqlite3_busy_timeout(c.handle, kBusyTimeoutMs);
     if (rc != 0) c.writer.release();

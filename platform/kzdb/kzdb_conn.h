@@ -58,6 +58,10 @@ int begin_write(Conn &c);
 // Lets the next writer in, once the transaction has ended (COMMIT or ROLLBACK).
 void end_write(Conn &c);
 
+// How long begin_write may wait in this process (kBusyTimeoutMs unless a test shortens
+// it to see a write that cannot start). Returns the previous limit.
+int set_write_limit_ms(int ms);
+
 // The connection of `db`, locked for one read. get() is nullptr when it cannot be opened.
 class ReadLock {
   public:
