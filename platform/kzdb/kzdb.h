@@ -6,8 +6,10 @@
 // Connections: opened lazily on the first call that names a database, cached for the
 // process (per pid, so a forked child opens its own), closed at exit. Nothing happens
 // before the first call. Journal: WAL where the file system allows it, else the rollback
-// journal. Busy timeout 10 s; every write runs in a BEGIN IMMEDIATE transaction, so
-// writers of concurrent processes queue instead of deadlocking.
+// journal. Every write runs in a BEGIN IMMEDIATE transaction, so writers of concurrent
+// processes queue instead of deadlocking; they queue first on a record lock of
+// "<database>-writer" (kzdb_writelock.h), which wakes the next writer as soon as one ends.
+// A write that cannot start within kBusyTimeoutMs (10 s) fails.
 // The OEM database is never created by a read: a read of a missing OEM file fails (-1);
 // an existing one is opened read-only, and stays in the rollback journal.
 //

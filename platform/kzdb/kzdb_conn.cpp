@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -67,7 +70,7 @@ int ensure_schema(Conn &c) {
     // Without shared memory WAL cannot be set and the mode stays the rollback journal.
     // The OEM database stays in the rollback journal so read-only opens need no -shm file.
     if (!is_oem(c.db.c_str())) exec(c, "PRAGMA journal_mode=WAL");
-    if (exec(c, "BEGIN IMMEDIATE") != 0) return -1;
+    if (begin_write(c) != 0) return -1;
     c.wrote = true;
     int v = user_version(c);  // another process may have created it meanwhile
     bool ok = v >= 0;
@@ -75,9 +78,12 @@ int ensure_schema(Conn &c) {
         ok = exec(c, kSchemaSteps[v]) == 0;
     char sql[48];
     std::snprintf(sql, sizeof sql, "PRAGMA user_version=%d", kSchemaVersion);
-    if (ok && exec(c, sql) == 0 && exec(c, "COMMIT") == 0) return 0;
-    exec(c, "ROLLBACK");
-    return -1;
+    if (!ok || exec(c, sql) != 0 || exec(c, "COMMIT") != 0) {
+        exec(c, "ROLLBACK");
+        ok = false;
+    }
+    end_write(c);
+    return ok ? 0 : -1;
 }
 
 std::string parent_dir(const std::string &path) {
@@ -95,6 +101,7 @@ std::unique_ptr<Conn> open_conn(const char *db, const std::string &path, bool fo
     }
     auto c = std::make_unique<Conn>();
     c->db = db;
+    c->file = path;
     c->pid = getpid();
     c->writable = !read_only;
     int flags = read_only ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
@@ -129,7 +136,10 @@ Conn::~Conn() {
     if (pid != getpid()) return;  // inherited across fork: the parent still owns it
     for (CachedStmt &s : stmts)
         sqlite3_finalize(s.stmt);
-    if (wrote) sqlite3_exec(handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    // A writer queued behind us empties the log when it closes: only the last one waits.
+    if (wrote && writer.try_acquire(file) >= 0)
+        sqlite3_exec(handle, "PRAGMA wal_checkpoint(TRUNCATE)", nullptr, nullptr, nullptr);
+    writer.release();
     sqlite3_close_v2(handle);
 }
 
@@ -149,6 +159,33 @@ Conn *acquire(const char *db, bool for_write) {
 
 int exec(Conn &c, const char *sql) {
     return sqlite3_exec(c.handle, sql, nullptr, nullptr, nullptr) == SQLITE_OK ? 0 : -1;
+}
+
+namespace {
+std::atomic<int> g_write_limit_ms{kBusyTimeoutMs};
+}  // namespace
+
+int set_write_limit_ms(int ms) {
+    return g_write_limit_ms.exchange(ms);
+}
+
+int begin_write(Conn &c) {
+    const int limit = g_write_limit_ms.load(std::memory_order_relaxed);
+    const auto start = std::chrono::steady_clock::now();
+    if (c.writer.acquire(c.file, limit) < 0) return -1;
+    const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    // Once queued, SQLite's busy handler only covers processes outside the queue (a
+    // first open recovering the log); it gets what is left of the limit.
+    sqlite3_busy_timeout(c.handle, std::max(1, limit - static_cast<int>(waited.count())));
+    int rc = exec(c, "BEGIN IMMEDIATE");
+    sqlite3_busy_timeout(c.handle, kBusyTimeoutMs);
+    if (rc != 0) c.writer.release();
+    return rc;
+}
+
+void end_write(Conn &c) {
+    c.writer.release();
 }
 
 int bind_path(const char *db, const char *host) {
@@ -179,7 +216,7 @@ Batch::Batch(const char *db) : conn_(acquire(db, true)) {
     if (!conn_) return;
     conn_->mu.lock();
     if (conn_->depth++ == 0) {
-        conn_->in_txn = exec(*conn_, "BEGIN IMMEDIATE") == 0;
+        conn_->in_txn = begin_write(*conn_) == 0;
         conn_->wrote = true;
         conn_->doomed = !conn_->in_txn;
     }
@@ -208,6 +245,7 @@ int Batch::commit() {
 void Batch::leave() {
     if (--conn_->depth == 0) {
         if (conn_->in_txn && conn_->doomed) exec(*conn_, "ROLLBACK");
+        if (conn_->in_txn) end_write(*conn_);
         conn_->in_txn = false;
         conn_->doomed = false;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kzdb.h"
+#include "kzdb_writelock.h"
 
 namespace kzdb {
 
@@ -21,8 +22,9 @@ struct CachedStmt {
 };
 
 struct Conn {
-    std::string db;  // device path the callers name it by
-    pid_t pid = 0;   // process that opened it: a forked child never touches it
+    std::string db;    // device path the callers name it by
+    std::string file;  // host file opened
+    pid_t pid = 0;     // process that opened it: a forked child never touches it
     sqlite3 *handle = nullptr;
     bool writable = false;
     std::recursive_mutex mu;       // held by each call, and by a Batch for its life
@@ -31,6 +33,7 @@ struct Conn {
     bool doomed = false;           // something inside failed: the outermost batch rolls back
     bool wrote = false;            // a write transaction ran: checkpoint before closing
     std::deque<CachedStmt> stmts;  // deque: entries keep their address
+    WriterLock writer;             // held from BEGIN IMMEDIATE to COMMIT / ROLLBACK
 
     Conn() = default;
     Conn(const Conn &) = delete;
@@ -48,6 +51,16 @@ int load_blob(const char *db, const char *kind, int key, std::vector<unsigned ch
 
 // Runs SQL without results. 0 / -1.
 int exec(Conn &c, const char *sql);
+
+// Queues behind the writers of every process, then BEGIN IMMEDIATE; the whole wait stays
+// within kBusyTimeoutMs. 0, or -1 (nothing held) when the write cannot start.
+int begin_write(Conn &c);
+// Lets the next writer in, once the transaction has ended (COMMIT or ROLLBACK).
+void end_write(Conn &c);
+
+// How long begin_write may wait in this process (kBusyTimeoutMs unless a test shortens
+// it to see a write that cannot start). Returns the previous limit.
+int set_write_limit_ms(int ms);
 
 // The connection of `db`, locked for one read. get() is nullptr when it cannot be opened.
 class ReadLock {

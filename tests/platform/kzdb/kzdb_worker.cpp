@@ -55,6 +55,23 @@ int job_add_user(int index, int count) {
     return 0;
 }
 
+// COUNT writes of record (channel INDEX) = 0..COUNT-1, each its own transaction.
+int job_channel(int index, int count) {
+    for (int i = 0; i < count; i++) {
+        Counter c{index, i};
+        if (kzdb::store(KZDB_PATH, "channel", index, &c, sizeof c) != 0) return 1;
+    }
+    return 0;
+}
+
+// Opens a batch, writes "x" = "held" and waits inside it until killed.
+int job_hold(int, int) {
+    kzdb::Batch batch(KZDB_PATH);
+    if (set_param_value(KZDB_PATH, "x", "held") != 0) return 1;
+    pause();
+    return 2;
+}
+
 void wait_for_gate() {
     char c;
     while (read(3, &c, 1) > 0) {
@@ -72,5 +89,7 @@ int main(int argc, char **argv) {
     if (std::strcmp(argv[2], "params") == 0) return job_params(index, count);
     if (std::strcmp(argv[2], "increment") == 0) return job_increment(index, count);
     if (std::strcmp(argv[2], "add-user") == 0) return job_add_user(index, count);
+    if (std::strcmp(argv[2], "channel") == 0) return job_channel(index, count);
+    if (std::strcmp(argv[2], "hold") == 0) return job_hold(index, count);
     return 101;
 }
