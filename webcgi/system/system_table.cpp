@@ -3,6 +3,7 @@
 #include "handler.h"
 #include "login.h"
 #include "modules.h"
+#include "restart_codes.h"
 #include "users.h"
 #include "vbhtm.h"
 
@@ -19,6 +20,8 @@ const WebRes kSystemTable[] = {
     {"/6075", legacy<on_modify_poe_camera_pwd>},
     {"/6076", legacy<on_cgi_core_request_3267>},
     {"/6077", legacy<on_cgi_set_user_info>},
+    // system: information, restart, restore, maintenance, configuration export and import
+    {"/1004", on_restart_device},
     {"/vb.htm", legacy<on_cgi_vb_htm>},
 };
 }  // namespace

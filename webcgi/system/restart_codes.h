@@ -1,0 +1,6 @@
+// Handlers of restart, restore and the restart status poll.
+#pragma once
+
+#include "handler.h"
+
+Answer on_restart_device(Request &rq);
