@@ -4,3 +4,5 @@
 #include "handler.h"
 
 Answer on_restart_device(Request &rq);
+Answer on_get_restart_state(Request &rq);
+Answer on_restore_device(Request &rq);
