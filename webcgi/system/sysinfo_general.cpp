@@ -73,21 +73,23 @@ int store_general(const GeneralPlan &plan, const GeneralRequest &req) {
     return rc == 0 ? batch.commit() : -1;
 }
 
+// Notices in the order the core expects them; the log record last.
 Tell general_tell(const GeneralPlan &plan, const GeneralRequest &req) {
     Tell t;
-    if (plan.sub_output) t = std::move(t).notice(MSG_SYS_SUB_OUTPUT, int32_t{req.sub_enable});
-    t = std::move(t)
-            .notice(MSG_SYS_DEVICE_ID, int32_t{req.device_id})
-            .notice(MSG_SYS_SETTING_CHANGED, SysSettingName{"hostname"});
+    if (plan.sub_output) std::move(t).notice(MSG_SYS_SUB_OUTPUT, int32_t{req.sub_enable});
+    std::move(t)
+        .notice(MSG_SYS_DEVICE_ID, int32_t{req.device_id})
+        .notice(MSG_SYS_SETTING_CHANGED, SysSettingName{"hostname"});
     if (plan.resolution)
-        t = std::move(t)
-                .notice(MSG_SYS_OUTPUT_RESOLUTION, SysOutputResolution{0, req.main_resolution})
-                .notice(MSG_SYS_OUTPUT_RESOLUTION, SysOutputResolution{1, req.sub_resolution})
-                .notice_bytes(MSG_SYS_RESOLUTION_APPLY, {});
-    return std::move(t)
+        std::move(t)
+            .notice(MSG_SYS_OUTPUT_RESOLUTION, SysOutputResolution{0, req.main_resolution})
+            .notice(MSG_SYS_OUTPUT_RESOLUTION, SysOutputResolution{1, req.sub_resolution})
+            .notice_bytes(MSG_SYS_RESOLUTION_APPLY, {});
+    std::move(t)
         .notice(MSG_SYS_AUDIO_OUTPUT,
                 SysAudioOutput{req.hdmi_audio_on, req.audio_output_on, req.audio_volume})
         .log(LOG_SUB_GENERAL_SET, LOG_PARAM_GENERAL, 0);
+    return t;
 }
 
 }  // namespace
