@@ -58,8 +58,10 @@ Answer on_download_config(Request &) {
     std::string name = tmp_handover_name(device_path);
     std::string bytes, host = nvr::dev_path(device_path);
     if (name.empty() || !read_whole(host, bytes)) return Answer::none();
-    // Removed even when the client went away mid-copy: an export can be made again.
-    return Answer::download(name, std::move(bytes)).then([host] { unlink(host.c_str()); });
+    // Removed before the copy goes out, so that a client that goes away
+    // mid-copy still leaves nothing behind (the export can be made again).
+    unlink(host.c_str());
+    return Answer::download(name, std::move(bytes));
 }
 
 Answer on_import_config(Request &rq) {
