@@ -149,6 +149,7 @@ TEST_F(SysAdmin, GeneralSettingsUnderCurrentControlAnswerSub) {
     DisplayRecord d{};
     d.cur_control = 1;
     ASSERT_EQ(write_display(KZDB_PATH, &d), 0);
+    start_core();
     Result r = post("/6081", R"({"mainResolution":0,"subResolution":0,"hostname":"h"})");
     EXPECT_EQ(r.out, kText + "SUB");
 }
