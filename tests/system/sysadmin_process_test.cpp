@@ -1,6 +1,8 @@
 // System information, general settings, retention, automatic reboot, restart
 // and restore through the real webcgi: replies, store and journal together.
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "kzdb_records_event.h"
 #include "kzdb_records_system.h"
@@ -9,6 +11,7 @@
 
 using namespace proc;
 using namespace sysadmin;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -62,6 +65,18 @@ TEST_F(SysAdmin, RestartStateFollowsTheCoreAndFillsMotionIntervalsOnlyWhenZero) 
     EXPECT_EQ(m.email_interval, 20);
     stop_core();
     EXPECT_FALSE(exists(host("/tmp/kzcore")));
+}
+
+// The demo core leaves for a few seconds on a reboot, so the client's poll sees it return.
+TEST_F(SysAdmin, DemoCoreComesBackAfterARestart) {
+    start_core(true);
+    ASSERT_EQ(get("/1004", "").out, kOk);
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(get("/1005", "").out, kText + "NO OK");
+    while (!exists(host("/tmp/kzcore")) && std::chrono::steady_clock::now() - t0 < 8s)
+        std::this_thread::sleep_for(50ms);
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, 4s);
+    EXPECT_EQ(get("/1005", "").out, kOk);
 }
 
 TEST_F(SysAdmin, SystemInfoRendersTheFirstRecordAndRefusesShortOnes) {

@@ -6,13 +6,6 @@
 
 namespace {
 
-// A setting read as the client forms read it: text of at most 7 characters, decimal.
-int setting_int(const char *key, const char *def) {
-    char buf[8];
-    get_param_value(KZDB_PATH, key, buf, sizeof buf, def);
-    return std::atoi(buf);
-}
-
 std::string setting_text(const char *key, int width, const char *def) {
     char buf[64];
     get_param_value(KZDB_PATH, key, buf, width + 1, def);
@@ -35,6 +28,12 @@ Answer clear_setting(const char *key) {
 }
 
 }  // namespace
+
+int get_system_setting_int(const char *key, const char *def) {
+    char buf[8];
+    get_param_value(KZDB_PATH, key, buf, sizeof buf, def);
+    return std::atoi(buf);
+}
 
 std::string cut_uptime(std::string_view text) {
     size_t end = text.size();
@@ -71,10 +70,10 @@ JsonPtr get_system_info_json_object(const SysInfoRecord &rec, const std::string 
         .add("uptime", uptime.c_str())
         .add("sncode", json_field(rec.serial))
         .add("resource", res.release())
-        .add("kzfsDbup", setting_int("kzfs_dbup", "0"))
-        .add("transProtocol", setting_int("transport_protocol", "0"))
-        .add("streamInfo", setting_int("stream_information", "0"))
-        .add("oemonlineupdate", setting_int("oemupdateonline", "0"))
+        .add("kzfsDbup", get_system_setting_int("kzfs_dbup", "0"))
+        .add("transProtocol", get_system_setting_int("transport_protocol", "0"))
+        .add("streamInfo", get_system_setting_int("stream_information", "0"))
+        .add("oemonlineupdate", get_system_setting_int("oemupdateonline", "0"))
         .add("company", setting_text("company", 63, "Kazmero").c_str())
         .add("isSupportTalk", rec.support_talk);
     return JsonPtr(o.release());

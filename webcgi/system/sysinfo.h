@@ -24,6 +24,10 @@ Answer on_clear_permission_update(Request &rq);
 Answer on_get_general_settings(Request &rq);
 Answer on_set_general_settings(Request &rq);
 
+// A setting as the client forms read it: text of at most 7 characters
+// (`def` when the store lacks it), decimal.
+int get_system_setting_int(const char *key, const char *def);
+
 // "uptime" output without the user count and load average: ends 5
 // characters before "users", else 2 before the first 'l', else as read;
 // never before its start.

@@ -1,6 +1,4 @@
 // General settings of the local display (/6080, /6081).
-#include <cstdlib>
-
 #include "restart.h"
 #include "sysinfo.h"
 
@@ -48,12 +46,6 @@ constexpr Field kGeneralRequest[] = {
     FIELD(GeneralRequest, hdmihotplug, "hdmihotplug"),
     FIELD(GeneralRequest, stream_info, "streamInfo"),
 };
-
-int setting_int(const char *key, const char *def) {
-    char buf[8];
-    get_param_value(KZDB_PATH, key, buf, sizeof buf, def);
-    return std::atoi(buf);
-}
 
 int store_general(const GeneralPlan &plan, const GeneralRequest &req) {
     kzdb::Batch batch(KZDB_PATH);
@@ -128,19 +120,19 @@ Answer on_get_general_settings(Request &) {
     NetworkHostView net;
     read_display(KZDB_PATH, &d);
     read_network_host(KZDB_PATH, &net);
-    GeneralView v{setting_int("display_mode", "0"),
-                  setting_int("hdmihotplug", "1"),
+    GeneralView v{get_system_setting_int("display_mode", "0"),
+                  get_system_setting_int("hdmihotplug", "1"),
                   d.main_resolution,
                   d.hdmi_audio_on,
-                  setting_int("homologous", "1"),
+                  get_system_setting_int("homologous", "1"),
                   d.cur_control,
                   d.sub_enable,
                   d.sub_resolution,
                   d.audio_output_on,
                   d.audio_volume,
-                  setting_int("deviceid", "255"),
+                  get_system_setting_int("deviceid", "255"),
                   {},
-                  setting_int("wizard_enable", "0")};
+                  get_system_setting_int("wizard_enable", "0")};
     copy_text(v.hostname, field_text(net.host_name, sizeof net.host_name));
     return Answer::json(fields_render(kGeneralView, v).get());
 }
