@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "oplog.h"
+
 // Notices (never waited for).
 inline constexpr int MSG_SYS_OUTPUT_RESOLUTION = 1001;  // SysOutputResolution
 inline constexpr int MSG_SYS_AUDIO_OUTPUT = 1002;       // SysAudioOutput
@@ -21,15 +23,12 @@ inline constexpr int MSG_SYS_RESTORE_DEFAULTS = 3410;   // none
 // Waited: reply 8400 carries whole SysInfoRecords; only the first is used.
 inline constexpr int MSG_SYS_INFO = 3400;
 
-// Operation-log codes (main type 4).
-inline constexpr int LOG_SUB_RESTART = 200;
-inline constexpr int LOG_SUB_SYS_1014 = 202;
-inline constexpr int LOG_SUB_GENERAL_SET = 204;
-inline constexpr int LOG_SUB_CONFIG_EXPORT = 213;
-inline constexpr int LOG_SUB_CONFIG_IMPORT = 214;
-inline constexpr int LOG_SUB_RESTORE = 215;
-inline constexpr int LOG_PARAM_SYSTEM = 900;
-inline constexpr int LOG_PARAM_GENERAL = 913;
+// Operation-log codes of these operations beyond the shared ones in oplog.h
+// (restart LOG_SUB_REBOOT, general settings LOG_SUB_SET_PARAM, export
+// LOG_SUB_EXPORT, import LOG_SUB_IMPORT, parameter LOG_PARAM_NONE).
+inline constexpr int64_t LOG_SUB_SYS_1014 = 202;
+inline constexpr int64_t LOG_SUB_RESTORE = 215;
+inline constexpr int32_t LOG_PARAM_GENERAL = 913;
 
 struct SysRestoreRequest {
     int32_t keep_ip;    // 1 keeps the network settings

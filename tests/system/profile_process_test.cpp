@@ -76,7 +76,7 @@ TEST_F(Profile, ExportAnswersTheHandedOverNameAndLogs) {
     EXPECT_EQ(get("/1007", "").out, kTextError);
     stop_core();
     ASSERT_EQ(types(), (std::vector<int>{3485, 3485}));
-    EXPECT_EQ(log_sub(journal()[0]), LOG_SUB_CONFIG_EXPORT);
+    EXPECT_EQ(log_sub(journal()[0]), LOG_SUB_EXPORT);
 }
 
 TEST_F(Profile, DownloadSendsOnlyPlainFilesInTmpAndRemovesThem) {
@@ -127,7 +127,7 @@ TEST_F(Profile, ImportActsOnlyOnThisRequestsUpload) {
     EXPECT_EQ(upload("p.cfg", "P").out, kTextError);
     stop_core();
     ASSERT_EQ(types(), (std::vector<int>{3485}));
-    EXPECT_EQ(log_sub(journal()[0]), LOG_SUB_CONFIG_IMPORT);
+    EXPECT_EQ(log_sub(journal()[0]), LOG_SUB_IMPORT);
 }
 
 TEST_F(Profile, RealToolRoundTripAndHostileArchives) {

@@ -36,10 +36,10 @@ TEST_F(SysAdmin, RestartAndRestoreAnswerThenSendInOrder) {
     stop_core();
     auto j = journal();
     ASSERT_EQ(types(), (std::vector<int>{3485, 1703, 3311, 3410, 3485, 1703}));
-    EXPECT_EQ(log_sub(j[0]), LOG_SUB_RESTART);
+    EXPECT_EQ(log_sub(j[0]), LOG_SUB_REBOOT);
     EXPECT_EQ(bytes_of(SysRestoreRequest{1, 0}), j[2].payload);
     EXPECT_EQ(log_sub(j[4]), LOG_SUB_RESTORE);
-    EXPECT_EQ(le32(j[4].payload, 24), LOG_PARAM_SYSTEM);
+    EXPECT_EQ(le32(j[4].payload, 24), LOG_PARAM_NONE);
 }
 
 TEST_F(SysAdmin, RestartStateFollowsTheCoreAndFillsMotionIntervalsOnlyWhenZero) {
@@ -151,7 +151,7 @@ TEST_F(SysAdmin, GeneralSettingsRoundTripAndMessages) {
     EXPECT_EQ(j[3].payload, bytes_of(SysOutputResolution{0, 5}));
     EXPECT_EQ(j[4].payload, bytes_of(SysOutputResolution{1, 4}));
     EXPECT_EQ(j[6].payload, bytes_of(SysAudioOutput{1, 1, 30}));
-    EXPECT_EQ(log_sub(j[7]), LOG_SUB_GENERAL_SET);
+    EXPECT_EQ(log_sub(j[7]), LOG_SUB_SET_PARAM);
     EXPECT_EQ(le32(j[7].payload, 24), LOG_PARAM_GENERAL);
     EXPECT_EQ(param("quick_screen"), "1");
     EXPECT_EQ(param("homologous"), "0");

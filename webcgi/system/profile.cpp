@@ -49,7 +49,7 @@ Answer on_export_config(Request &) {
     size_t slash = path.rfind('/');
     std::string reply =
         slash == std::string::npos ? "OK" : "OK filename=" + path.substr(slash + 1) + "\r\n";
-    cgi_log_operation(LOG_SUB_CONFIG_EXPORT, LOG_PARAM_SYSTEM, 0);
+    cgi_log_operation(LOG_SUB_EXPORT, LOG_PARAM_NONE, 0);
     return Answer::text(std::move(reply));
 }
 
@@ -69,6 +69,5 @@ Answer on_import_config(Request &rq) {
     std::string host = nvr::dev_path(cgi_uploaded_path());
     const char *argv[] = {"kzprofile", "-i", host.c_str(), nullptr};
     if (run_argv(argv) != 0 || unlink(host.c_str()) != 0) return Answer::error(CGI_TEXT);
-    return Answer::text("OK").then(
-        [] { cgi_log_operation(LOG_SUB_CONFIG_IMPORT, LOG_PARAM_SYSTEM, 0); });
+    return Answer::text("OK").then([] { cgi_log_operation(LOG_SUB_IMPORT, LOG_PARAM_NONE, 0); });
 }

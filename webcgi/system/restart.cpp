@@ -5,7 +5,7 @@
 #include "tell.h"
 
 int send_restart() {
-    int rc = cgi_log_operation(LOG_SUB_RESTART, LOG_PARAM_SYSTEM, 0);
+    int rc = cgi_log_operation(LOG_SUB_REBOOT, LOG_PARAM_NONE, 0);
     return send_reboot() == 0 ? rc : -1;
 }
 
@@ -16,7 +16,7 @@ int send_reboot() {
 int send_restore(int keep_ip, int keep_user) {
     int rc = cgi_notify(MSG_SYS_RESTORE, SysRestoreRequest{keep_ip, keep_user});
     if (cgi_notify(MSG_SYS_RESTORE_DEFAULTS, nullptr, 0) != 0) rc = -1;
-    if (cgi_log_operation(LOG_SUB_RESTORE, LOG_PARAM_SYSTEM, 0) != 0) rc = -1;
+    if (cgi_log_operation(LOG_SUB_RESTORE, LOG_PARAM_NONE, 0) != 0) rc = -1;
     if (send_reboot() != 0) rc = -1;
     return rc;
 }

@@ -111,7 +111,7 @@ Answer on_set_system_info(Request &rq) {
 }
 
 Answer on_set_system_log(Request &) {
-    cgi_log_operation(LOG_SUB_SYS_1014, LOG_PARAM_SYSTEM, 0);
+    cgi_log_operation(LOG_SUB_SYS_1014, LOG_PARAM_NONE, 0);
     return Answer::text("OK");
 }
 

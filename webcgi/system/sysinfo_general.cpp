@@ -80,7 +80,7 @@ Tell general_tell(const GeneralPlan &plan, const GeneralRequest &req) {
     std::move(t)
         .notice(MSG_SYS_AUDIO_OUTPUT,
                 SysAudioOutput{req.hdmi_audio_on, req.audio_output_on, req.audio_volume})
-        .log(LOG_SUB_GENERAL_SET, LOG_PARAM_GENERAL, 0);
+        .log(LOG_SUB_SET_PARAM, LOG_PARAM_GENERAL, 0);
     return t;
 }
 
