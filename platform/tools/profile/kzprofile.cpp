@@ -16,6 +16,7 @@
 
 #include "devroot.h"
 #include "kzdb.h"
+#include "nvr_sys.h"
 #include "sha256.h"
 #include "tar_gz.h"
 
@@ -81,18 +82,6 @@ std::string manifest_of(const std::string &image) {
     return m.str();
 }
 
-// Writes `data` to `path` through a temporary name, so readers see all or nothing.
-bool replace_file(const std::string &path, const std::string &data) {
-    std::string tmp = path + ".tmp";
-    FILE *f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = std::fclose(f) == 0 && ok;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) == 0) return true;
-    unlink(tmp.c_str());
-    return false;
-}
-
 // The archive the previous hand-over named, when it is one of ours in "/tmp".
 void remove_previous(const std::string &keep) {
     FILE *f = std::fopen(nvr::dev_path(kHandOver).c_str(), "rb");
@@ -134,7 +123,7 @@ int export_profile(const std::string &dir) {
     }
     std::string device = device_dir(dir) + "/" + name;
     remove_previous(device);
-    if (!replace_file(nvr::dev_path(kHandOver), device)) {
+    if (nvr::replace_file(nvr::dev_path(kHandOver), 0644, device) != 0) {
         unlink(host.c_str());
         return fail("cannot write the hand-over file");
     }
