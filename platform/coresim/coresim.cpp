@@ -16,6 +16,7 @@
 #include <string>
 
 #include "demo_replies.h"
+#include "demo_sysinfo.h"
 #include "devroot.h"
 #include "kz_frame.h"
 #include "server.h"
@@ -105,10 +106,16 @@ int main(int argc, char **argv) {
     }
     if (opt.demo) coresim::demo_storage_start();
     if (opt.demo) coresim::demo_prepare_record();
+    // Present before the socket appears: a client that can connect sees a running core.
+    if (coresim::core_presence_start() != 0) std::fprintf(stderr, "coresim: no /tmp/kzcore\n");
     int listen_fd = listen_at(path, path + ".tmp" + std::to_string(getpid()));
     struct stat ours {};
-    if (listen_fd < 0 || stat(path.c_str(), &ours) != 0) return 1;
+    if (listen_fd < 0 || stat(path.c_str(), &ours) != 0) {
+        coresim::core_presence_stop();
+        return 1;
+    }
     int rc = coresim::serve(listen_fd, sig_fd, journal_fd, opt);
+    coresim::core_presence_stop();
     remove_socket(path, ours);
     return rc;
 }

@@ -8,7 +8,7 @@ namespace coresim {
 std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
     for (std::span<const DemoEntry> table : {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage,
-                                              kDemoRecord, kDemoNetwork, kDemoPtz}) {
+                                              kDemoRecord, kDemoNetwork, kDemoPtz, kDemoSysinfo}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
             Payload p = e.make(request);

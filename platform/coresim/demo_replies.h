@@ -40,6 +40,7 @@ void demo_storage_start();
 extern const std::span<const DemoEntry> kDemoRecord;
 extern const std::span<const DemoEntry> kDemoNetwork;
 extern const std::span<const DemoEntry> kDemoPtz;
+extern const std::span<const DemoEntry> kDemoSysinfo;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

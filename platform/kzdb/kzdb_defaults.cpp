@@ -11,6 +11,7 @@
 #include "kzdb_records_event.h"
 #include "kzdb_records_record.h"
 #include "kzdb_records_network.h"
+#include "kzdb_records_system.h"
 
 namespace kzdb {
 namespace {
@@ -157,6 +158,7 @@ int init_defaults(const char *db, InitReport *report) {
     if (init_defaults_record(db) != 0) return -1;
     if (init_defaults_network(db) != 0) return -1;
     if (init_defaults_camparam(db) != 0) return -1;
+    if (init_defaults_system(db) != 0) return -1;
     if (batch.commit() != 0) return -1;
     if (report) *report = r;
     return 0;

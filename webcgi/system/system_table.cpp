@@ -2,8 +2,12 @@
 // and the system module (10): login, users, logs, system, upgrades, "/vb.htm".
 #include "handler.h"
 #include "login.h"
+#include "maintenance.h"
 #include "modules.h"
 #include "network/network_handlers.h"
+#include "profile.h"
+#include "restart_codes.h"
+#include "sysinfo.h"
 #include "users.h"
 #include "vbhtm.h"
 
@@ -24,6 +28,25 @@ const WebRes kSystemTable[] = {
     {"/6077", on_cgi_set_user_info},
     {"/6300", on_get_access_filter},
     {"/6301", on_set_access_filter},
+    // system: information, restart, restore, maintenance, configuration export and import
+    {"/1004", on_restart_device},
+    {"/1005", on_get_restart_state},
+    {"/1006", on_restore_device},
+    {"/1009", on_get_system_info},
+    {"/1020", on_get_system_info},
+    {"/1012", on_set_system_info},
+    {"/1014", on_set_system_log},
+    {"/1016", on_get_auto_maintenance},
+    {"/1017", on_set_auto_maintenance},
+    {"/1023", on_clear_kzfs_dbup},
+    {"/1024", on_clear_permission_update},
+    {"/1032", on_get_auto_reboot},
+    {"/1033", on_set_auto_reboot},
+    {"/6080", on_get_general_settings},
+    {"/6081", on_set_general_settings},
+    {"/1007", on_export_config},
+    {"/1008", on_import_config},
+    {"/1013", on_download_config},
     {"/vb.htm", on_cgi_vb_htm, Body::Query},
 };
 }  // namespace
