@@ -43,22 +43,11 @@ struct AutoRebootRecord {
 static_assert(sizeof(AutoRebootRecord) == 128);
 static_assert(offsetof(AutoRebootRecord, seconds) == 16);
 
-// The part of the network record these settings own: the host name at +4.
-// The network area declares the whole 900-byte record; writes here keep
-// every other byte as stored.
-struct NetworkHostView {
-    int32_t mode;
-    char host_name[128];
-    unsigned char rest[768];
-};
-static_assert(sizeof(NetworkHostView) == 900);
-static_assert(offsetof(NetworkHostView, host_name) == 4);
 
 namespace kzdb {
 inline constexpr const char *kDisplayKind = "display";
 inline constexpr const char *kDiskMaintainKind = "disk_maintain";
 inline constexpr const char *kAutoRebootKind = "autoreboot";
-inline constexpr const char *kNetworkKind = "network";
 
 // The device's one record of `kind`; a missing record reads as zeros (0), -1 on failure.
 template <Record T>
@@ -92,12 +81,6 @@ inline int read_autoreboot_conf(const char *db, AutoRebootRecord *rec) {
 }
 inline int write_autoreboot_conf(const char *db, const AutoRebootRecord *rec) {
     return kzdb::write_device_record(db, kzdb::kAutoRebootKind, rec);
-}
-inline int read_network_host(const char *db, NetworkHostView *rec) {
-    return kzdb::read_device_record(db, kzdb::kNetworkKind, rec);
-}
-inline int write_network_host(const char *db, const NetworkHostView *rec) {
-    return kzdb::write_device_record(db, kzdb::kNetworkKind, rec);
 }
 
 // Stores `value` under `key`, creating the key when the store lacks it. 0 / -1.

@@ -92,7 +92,7 @@ Answer on_get_system_info(Request &) {
 
 Answer on_set_system_info(Request &rq) {
     json_object *req = rq.json();
-    NetworkHostView net;
+    NetworkRecord net{};
     char host[sizeof net.host_name];
     IntRead id = json_read_int(req, "deviceId", kDeviceIds);
     if (!req || !json_get(req, "hostName") || !id) return Answer::none();
@@ -100,9 +100,9 @@ Answer on_set_system_info(Request &rq) {
     if (!host[0]) return Answer::none();
 
     kzdb::Batch batch(KZDB_PATH);
-    read_network_host(KZDB_PATH, &net);
+    read_network(KZDB_PATH, &net);
     copy_text(net.host_name, host);
-    int rc = write_network_host(KZDB_PATH, &net) | put_param_int(KZDB_PATH, "deviceid", id.value);
+    int rc = write_network(KZDB_PATH, &net) | put_param_int(KZDB_PATH, "deviceid", id.value);
     return store_then_tell(rc == 0 ? batch.commit() : -1,
                            Tell()
                                .notice(MSG_SYS_DEVICE_ID, int32_t{id.value})

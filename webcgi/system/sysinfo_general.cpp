@@ -49,14 +49,14 @@ constexpr Field kGeneralRequest[] = {
 
 int store_general(const GeneralPlan &plan, const GeneralRequest &req) {
     kzdb::Batch batch(KZDB_PATH);
-    NetworkHostView net;
-    read_network_host(KZDB_PATH, &net);
+    NetworkRecord net{};
+    read_network(KZDB_PATH, &net);
     copy_text(net.host_name, req.hostname);
     int rc = 0;
     if (plan.homologous)
         rc |= put_param_int(KZDB_PATH, "homologous", req.homologous) |
               put_param_int(KZDB_PATH, "quick_screen", plan.quick_screen);
-    rc |= write_display(KZDB_PATH, &plan.display) | write_network_host(KZDB_PATH, &net);
+    rc |= write_display(KZDB_PATH, &plan.display) | write_network(KZDB_PATH, &net);
     rc |= put_param_int(KZDB_PATH, "deviceid", req.device_id) |
           put_param_int(KZDB_PATH, "wizard_enable", req.wizard_enable) |
           put_param_int(KZDB_PATH, "display_mode", req.display_mode) |
@@ -117,9 +117,9 @@ GeneralPlan plan_general_settings(const DisplayRecord &stored, const GeneralRequ
 
 Answer on_get_general_settings(Request &) {
     DisplayRecord d;
-    NetworkHostView net;
+    NetworkRecord net{};
     read_display(KZDB_PATH, &d);
-    read_network_host(KZDB_PATH, &net);
+    read_network(KZDB_PATH, &net);
     GeneralView v{get_system_setting_int("display_mode", "0"),
                   get_system_setting_int("hdmihotplug", "1"),
                   d.main_resolution,
