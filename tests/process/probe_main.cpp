@@ -15,17 +15,18 @@
 #include "shell.h"
 
 namespace {
-void echo(char *text) {
+Answer echo(Request &rq) {
+    const char *text = rq.text;
     std::string out = std::string("text=[") + text + "]\nuploaded=[" + cgi_uploaded_path() + "]";
     out += cgi_request_is_upload(text) ? "\nupload=yes" : "\nupload=no";
     int size = 0;
     if (auto data = kz_get_file_data(cgi_uploaded_path(), &size))
         out += "\ncontent=[" + std::string(data.get(), size) + "]";
-    cgi_writeback_webserver(CGI_TEXT, out);
+    return Answer::text(out);
 }
-void echo_keep(char *text) {
+Answer echo_keep(Request &rq) {
     cgi_upload_keep();
-    echo(text);
+    return echo(rq);
 }
 // "/ipc?T": sends message T and answers through the common JSON renderer.
 Answer ipc(Request &rq) {
@@ -48,13 +49,13 @@ Answer chan(Request &rq) {
     return std::move(a).then([n3] { cgi_notify(1113, n3); });
 }
 const WebRes kProbe[] = {
-    {"/probe", legacy<echo>},
-    {"/keep", legacy<echo_keep>},
-    {"/1010", legacy<echo>, Body::Text, Upload::Stream},
-    {"/6082", legacy<echo>, Body::Text, Upload::Marker},
-    {"/2079", legacy<echo>, Body::Text, Upload::Marker},
-    {"/1019", legacy<echo>, Body::Text, Upload::Temp},
-    {"/oem", legacy<echo>, Body::Text, Upload::Temp},
+    {"/probe", echo},
+    {"/keep", echo_keep},
+    {"/1010", echo, Body::Text, Upload::Stream},
+    {"/6082", echo, Body::Text, Upload::Marker},
+    {"/2079", echo, Body::Text, Upload::Marker},
+    {"/1019", echo, Body::Text, Upload::Temp},
+    {"/oem", echo, Body::Text, Upload::Temp},
     {"/ipc", ipc},
     {"/ipcx", ipc_other},
     {"/chan", chan},

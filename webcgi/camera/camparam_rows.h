@@ -491,7 +491,8 @@ inline constexpr PassRow kCameraRows[] = {
     {.code = "/2075", .hand = on_cgi_get_report_auto_backup},
     {.code = "/2076", .hand = on_cgi_set_report_auto_backup},
     {.code = "/2078", .hand = on_set_ipc_upgrade_prepare},
-    {.code = "/2079", .hand = on_get_ipc_upgrade_status},
+    // A multipart post reaches it as "temp & <query>" (the upload page polls it).
+    {.code = "/2079", .hand = on_get_ipc_upgrade_status, .upload = Upload::Marker},
     {.code = "/2080", .hand = on_set_ipc_upgrade_start},
     {.code = "/2081",
      .type = MSG_IPC_UPGRADE_STOP,

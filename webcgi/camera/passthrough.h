@@ -51,6 +51,7 @@ struct PassRow {
     Fail bad = Fail::JsonError;       // channel or key check failed
     Fail no_reply = Fail::JsonError;  // the core did not answer
     bool needs_json = false;          // unparsable JSON ends without a reply
+    Upload upload = Upload::Place;    // how a multipart request reaches the code
 };
 
 // The row of `code` among the camera and PTZ rows; null when none.
@@ -71,6 +72,7 @@ constexpr std::array<WebRes, N> web_rows(const PassRow (&rows)[N]) {
         for (size_t c = 0; c < 7 && rows[i].code[c]; ++c)
             out[i].path[c] = rows[i].code[c];
         out[i].handler = rows[i].hand;
+        out[i].upload = rows[i].upload;
     }
     return out;
 }
