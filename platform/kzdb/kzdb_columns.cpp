@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "kzdb_conn.h"
+#include "kzdb_records_vloss.h"
 
 namespace {
 
@@ -19,6 +20,8 @@ struct IntColumn {
 //   {"record", "mode", "record", offsetof(RecordRecord, mode), sizeof(RecordRecord)},
 // The last line ends the table.
 constexpr IntColumn kBuiltinColumns[] = {
+    {"video_loss", "tri_alarms", VIDEO_LOSS_KIND, offsetof(VideoLossRecord, tri_alarms),
+     sizeof(VideoLossRecord)},
     {nullptr, nullptr, nullptr, 0, 0},
 };
 
