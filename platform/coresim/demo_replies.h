@@ -21,6 +21,7 @@ struct DemoEntry {
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
+extern const std::span<const DemoEntry> kDemoAlarm;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>
