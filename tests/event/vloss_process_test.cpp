@@ -43,8 +43,9 @@ TEST_F(VideoLoss, FullSaveCopiesToOtherChannelsAndReadsBackInOrder) {
     const std::string dialog =
         R"({"chnid":63,"enable":2,"triAlarms":3,"interval":9,"email_interval":4,)"
         R"("triChnAlarms":["11","01"],"audioId":2,"http_notification_interval":6,"email_enable":1,)"
-        R"("audible":)" + schedule_json("01:00", "02:00", 1) +
-        R"(,"httpSche":)" + schedule_json("03:00", "04:00", 2) +
+        R"("audible":)" +
+        schedule_json("01:00", "02:00", 1) + R"(,"httpSche":)" +
+        schedule_json("03:00", "04:00", 2) +
         R"(,"httpParams":{"url":"http://h/x","username":"u","password":"p"},)"
         R"("ptzChnId":5,"ptzType":2,"ptzParams":[{"acto_ptz_channel":3,"acto_ptz_type":1}]})";
     Result r = post("/6095", R"({"chnid":5,"dialog":)" + dialog +
@@ -85,7 +86,8 @@ TEST_F(VideoLoss, FullSaveCopiesToOtherChannelsAndReadsBackInOrder) {
 TEST_F(VideoLoss, OlderPagesValidateAndTell) {
     start_core();
     EXPECT_EQ(post("/6016", R"({"camId":4,"enable":2,"triAlarms":1,"interval":30})").out, kOk);
-    EXPECT_EQ(get("/6014", "4").out, kJson + R"({ "camId": 4, "enable": 2, "triAlarms": 1, "interval": 30 })");
+    EXPECT_EQ(get("/6014", "4").out,
+              kJson + R"({ "camId": 4, "enable": 2, "triAlarms": 1, "interval": 30 })");
     ASSERT_EQ(types(), (std::vector<int>{1402, 3485}));
     auto j = journal();
     EXPECT_EQ(le32(j[0].payload, 0), 4);
@@ -106,8 +108,10 @@ TEST_F(VideoLoss, OlderPagesValidateAndTell) {
         EXPECT_EQ(get("/6015", q).out, "") << q;
         EXPECT_EQ(get("/6129", q).out, "") << q;
     }
-    EXPECT_EQ(post("/6017", R"({"camId":4,"enable":0,"schedule":)" + schedule_json("1", "2", 7) + "}").out,
-              kOk);
+    EXPECT_EQ(
+        post("/6017", R"({"camId":4,"enable":0,"schedule":)" + schedule_json("1", "2", 7) + "}")
+            .out,
+        kOk);
     EXPECT_EQ(stored(4).enable, 0);
     ScheduleRecord s{};
     kzdb::read_schedule(KZDB_PATH, VIDEO_LOSS_SCHEDULE, &s, 4);
@@ -118,7 +122,10 @@ TEST_F(VideoLoss, BatchFormsSkipBadItemsAndReachFreshChannels) {
     start_core();
     const std::string sched = schedule_json("05:00", "06:00", 4);
     // A short list never reads a missing item as channel 0.
-    EXPECT_EQ(post("/6121", R"({"cnt":3,"chnid":[3],"enable":1,"interval":8,"schedule":)" + sched + "}").out, kOk);
+    EXPECT_EQ(
+        post("/6121", R"({"cnt":3,"chnid":[3],"enable":1,"interval":8,"schedule":)" + sched + "}")
+            .out,
+        kOk);
     EXPECT_EQ(payload(1414), set_bytes(1u << 3));
     EXPECT_EQ(stored(3).interval, 8);
     VideoLossRecord zero{};
@@ -130,7 +137,8 @@ TEST_F(VideoLoss, BatchFormsSkipBadItemsAndReachFreshChannels) {
     EXPECT_STREQ(s3.day[0].section[0].start_time, "05:00");
 
     // Without a schedule the stored one stays; bad and repeated items are skipped.
-    EXPECT_EQ(post("/6122", R"({"cnt":6,"chnid":[3,70,"x",-1,3,"9"],"enable":1,"interval":2})").out, kOk);
+    EXPECT_EQ(post("/6122", R"({"cnt":6,"chnid":[3,70,"x",-1,3,"9"],"enable":1,"interval":2})").out,
+              kOk);
     EXPECT_EQ(stored(3).email_enable, 1);
     EXPECT_EQ(stored(9).email_interval, 2);
     kzdb::read_schedule(KZDB_PATH, VIDEOLOSS_AUDIBLE_SCHEDULE, &s3, 3);
@@ -214,7 +222,8 @@ TEST_F(VideoLoss, ExceptionsRoundTrip) {
         char n[32];
         ASSERT_EQ(get_exception_name(k, n, sizeof n), 0);
         EXPECT_GT(std::strlen(n), 0u);
-        for (const std::string &o : names) EXPECT_NE(o, n);
+        for (const std::string &o : names)
+            EXPECT_NE(o, n);
         names.push_back(n);
     }
 }
@@ -230,8 +239,10 @@ TEST_F(VideoLoss, CameraEventsRenderRepliesAndSaveTriggers) {
     set_reply(8213, one + one);  // oversized: the first record counts
     set_reply(8215, std::string(reinterpret_cast<const char *>(&snd), sizeof snd));
     start_core();
-    EXPECT_EQ(get("/6090", "6").out,
-              kJson + R"({ "camId": 6, "enable": 1, "type": 2, "triActions": 3, "triChannels": "0101" })");
+    EXPECT_EQ(
+        get("/6090", "6").out,
+        kJson +
+            R"({ "camId": 6, "enable": 1, "type": 2, "triActions": 3, "triChannels": "0101" })");
     Result s = get("/6092", "6");
     EXPECT_NE(s.out.find(R"("volume": 70, "duration": 3)"), std::string::npos) << s.out;
     EXPECT_NE(s.out.find("\"" + std::string(65, '1') + "\""), std::string::npos);  // field only
@@ -249,8 +260,9 @@ TEST_F(VideoLoss, CameraEventsRenderRepliesAndSaveTriggers) {
     EXPECT_EQ(rec.tri_channels_bits, 0xffffffffu);
     EXPECT_EQ(payload(3214), std::string("\6\0\0\0\1\0\0\0\2\0\0\0", 12));
     EXPECT_EQ(le32(payload(3485), 24), 923);
-    EXPECT_EQ(post("/6093", R"({"camId":6,"enable":1,"type":0,"volume":1,"duration":2,)"
-                            R"("onEvent":1,"offEvent":0,"ongoingEvent":0,"triActions":1,"triChannels":"1"})")
+    EXPECT_EQ(post("/6093",
+                   R"({"camId":6,"enable":1,"type":0,"volume":1,"duration":2,)"
+                   R"("onEvent":1,"offEvent":0,"ongoingEvent":0,"triActions":1,"triChannels":"1"})")
                   .out,
               kOk);
     EXPECT_EQ(le32(payload(3216), 12), 1);
@@ -259,7 +271,9 @@ TEST_F(VideoLoss, CameraEventsRenderRepliesAndSaveTriggers) {
                             R"({"camId":6,"enable":1,"type":0,"triChannels":"1"})",
                             R"({"camId":64,"enable":1,"type":0,"triActions":1,"triChannels":"1"})"})
         EXPECT_EQ(post("/6091", bad).out, "") << bad;
-    EXPECT_EQ(post("/6093", R"({"camId":6,"enable":1,"type":0,"triActions":1,"triChannels":"1"})").out, "");
+    EXPECT_EQ(
+        post("/6093", R"({"camId":6,"enable":1,"type":0,"triActions":1,"triChannels":"1"})").out,
+        "");
     EXPECT_EQ(journal().size(), before);
 }
 
@@ -275,22 +289,30 @@ TEST_F(VideoLoss, AlarmInputBatchForms) {
               kOk);
     EXPECT_EQ(alarm_in(40).interval, 5);
     EXPECT_NE(get("/6129", "40").out.find("09:00"), std::string::npos);
-    EXPECT_EQ(post("/6126", R"({"cnt":1,"chnid":[2],"enable":1,"interval":6,"triSnapshot":"0011"})").out, kOk);
+    EXPECT_EQ(
+        post("/6126", R"({"cnt":1,"chnid":[2],"enable":1,"interval":6,"triSnapshot":"0011"})").out,
+        kOk);
     EXPECT_EQ(alarm_in(2).tri_snapshot_mask, 12u);
     // A 70-character text keeps its first 64 characters.
     std::string text(70, '0');
     text[66] = '1';
     text[1] = '1';
-    EXPECT_EQ(post("/6127", R"({"camId":2,"type":0,"cnt":2,"chnid":[2,3],"triChannels":")" + text + "\"}").out, kOk);
+    EXPECT_EQ(
+        post("/6127", R"({"camId":2,"type":0,"cnt":2,"chnid":[2,3],"triChannels":")" + text + "\"}")
+            .out,
+        kOk);
     AlarmInRecord a = alarm_in(3);
     EXPECT_EQ(std::string(a.tri_channels), text.substr(0, 64));
     EXPECT_EQ(a.tri_channels_bits, 2u);
     EXPECT_EQ(a.tri_channels_mask, 2u);
     EXPECT_EQ(post("/6127", R"({"camId":2,"type":1,"cnt":1,"chnid":[3],"triAlarms":9})").out, kOk);
     EXPECT_EQ(alarm_in(3).tri_alarms, 9);
-    EXPECT_EQ(post("/6127", R"({"camId":64,"type":1,"cnt":1,"chnid":[3],"triAlarms":1})").out, kTextError);
+    EXPECT_EQ(post("/6127", R"({"camId":64,"type":1,"cnt":1,"chnid":[3],"triAlarms":1})").out,
+              kTextError);
     EXPECT_EQ(post("/6170", R"({"camId":64,"schedule":[]})").out, kTextError);
-    EXPECT_EQ(post("/6170", R"({"camId":3,"schedule":)" + schedule_json("11:00", "12:00", 0) + "}").out, kOk);
+    EXPECT_EQ(
+        post("/6170", R"({"camId":3,"schedule":)" + schedule_json("11:00", "12:00", 0) + "}").out,
+        kOk);
     EXPECT_NE(get("/6169", "3").out.find("11:00"), std::string::npos);
     EXPECT_EQ(types(), (std::vector<int>{1415, 1415, 1415, 3509, 1415, 3509, 1404}));
     // Out-of-range reads answer the cleared schedule without asking the store.
