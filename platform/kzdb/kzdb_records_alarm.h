@@ -130,24 +130,13 @@ inline constexpr const char *ALARMIN_WHITE_PARAMS = "alarm_in_white_led_params";
 inline constexpr const char *ALARMIN_HTTP_SCHEDULE = "alarmin_http_notification_sche";
 inline constexpr const char *ALARMIN_HTTP_PARAMS = "alarmin_http_notification_params";
 
-#define KZDB_ID_SCHEDULE(name, plural, kind)                                          \
-    inline int read_##name(const char *db, ScheduleRecord *rec, int id) {             \
-        return kzdb::read_schedule(db, kind, rec, id);                                \
-    }                                                                                 \
-    inline int write_##name(const char *db, const ScheduleRecord *rec, int id) {      \
-        return kzdb::write_schedule(db, kind, rec, id);                               \
-    }                                                                                 \
-    inline int copy_##plural(const char *db, const ScheduleRecord *rec, uint32_t low, \
-                             uint32_t high) {                                         \
-        return kzdb::copy_schedules(db, kind, rec, kzdb::mask64(low, high));          \
-    }
-KZDB_ID_SCHEDULE(alarm_out_schedule, alarm_out_schedules, ALARM_OUT_SCHEDULE)
-KZDB_ID_SCHEDULE(alarmin_effective_schedule, alarmin_effective_schedules,
-                 ALARMIN_EFFECTIVE_SCHEDULE)
-KZDB_ID_SCHEDULE(alarmin_audible_schedule, alarmin_audible_schedules, ALARMIN_AUDIBLE_SCHEDULE)
-KZDB_ID_SCHEDULE(alarmin_email_schedule, alarmin_email_schedules, ALARMIN_EMAIL_SCHEDULE)
-KZDB_ID_SCHEDULE(alarmin_ptz_schedule, alarmin_ptz_schedules, ALARMIN_PTZ_SCHEDULE)
-KZDB_ID_SCHEDULE(alarm_in_schedule, alarm_in_schedules, ALARM_IN_SCHEDULE)
+KZDB_SCHEDULE_KIND(alarm_out_schedule, alarm_out_schedules, ALARM_OUT_SCHEDULE)
+KZDB_SCHEDULE_KIND(alarmin_effective_schedule, alarmin_effective_schedules,
+                   ALARMIN_EFFECTIVE_SCHEDULE)
+KZDB_SCHEDULE_KIND(alarmin_audible_schedule, alarmin_audible_schedules, ALARMIN_AUDIBLE_SCHEDULE)
+KZDB_SCHEDULE_KIND(alarmin_email_schedule, alarmin_email_schedules, ALARMIN_EMAIL_SCHEDULE)
+KZDB_SCHEDULE_KIND(alarmin_ptz_schedule, alarmin_ptz_schedules, ALARMIN_PTZ_SCHEDULE)
+KZDB_SCHEDULE_KIND(alarm_in_schedule, alarm_in_schedules, ALARM_IN_SCHEDULE)
 
 // ---- Camera alarm inputs and outputs ------------------------------------------------------
 // Keyed by (channel, index): the record key is channel * 4 + index. Schedules and the
@@ -262,4 +251,3 @@ KZDB_CAM_SCHEDULE(alarm_chnIn_ptz_schedule, alarm_chnIn_ptz_schedules, "alarm_ch
 KZDB_CAM_SCHEDULE(alarm_chnOut_effective_schedule, alarm_chnOut_effective_schedules,
                   "alarm_chnout_effective_schedule")
 #undef KZDB_CAM_SCHEDULE
-#undef KZDB_ID_SCHEDULE

@@ -78,23 +78,11 @@ inline constexpr const char *VIDEOLOSS_WHITE_PARAMS = "video_loss_white_led_para
 inline constexpr const char *VIDEOLOSS_HTTP_SCHEDULE = "videoloss_http_notification_sche";
 inline constexpr const char *VIDEOLOSS_HTTP_PARAMS = "videoloss_http_notification_params";
 
-#define KZDB_VLOSS_SCHEDULE(name, plural, kind)                                       \
-    inline int read_##name(const char *db, ScheduleRecord *rec, int chn) {            \
-        return kzdb::read_schedule(db, kind, rec, chn);                               \
-    }                                                                                 \
-    inline int write_##name(const char *db, const ScheduleRecord *rec, int chn) {     \
-        return kzdb::write_schedule(db, kind, rec, chn);                              \
-    }                                                                                 \
-    inline int copy_##plural(const char *db, const ScheduleRecord *rec, uint32_t low, \
-                             uint32_t high) {                                         \
-        return kzdb::copy_schedules(db, kind, rec, kzdb::mask64(low, high));          \
-    }
-KZDB_VLOSS_SCHEDULE(videoloss_audible_schedule, videoloss_audible_schedules,
-                    VIDEOLOSS_AUDIBLE_SCHEDULE)
-KZDB_VLOSS_SCHEDULE(videoloss_email_schedule, videoloss_email_schedules, VIDEOLOSS_EMAIL_SCHEDULE)
-KZDB_VLOSS_SCHEDULE(videoloss_ptz_schedule, videoloss_ptz_schedules, VIDEOLOSS_PTZ_SCHEDULE)
-KZDB_VLOSS_SCHEDULE(video_loss_schedule, video_loss_schedules, VIDEO_LOSS_SCHEDULE)
-#undef KZDB_VLOSS_SCHEDULE
+KZDB_SCHEDULE_KIND(videoloss_audible_schedule, videoloss_audible_schedules,
+                   VIDEOLOSS_AUDIBLE_SCHEDULE)
+KZDB_SCHEDULE_KIND(videoloss_email_schedule, videoloss_email_schedules, VIDEOLOSS_EMAIL_SCHEDULE)
+KZDB_SCHEDULE_KIND(videoloss_ptz_schedule, videoloss_ptz_schedules, VIDEOLOSS_PTZ_SCHEDULE)
+KZDB_SCHEDULE_KIND(video_loss_schedule, video_loss_schedules, VIDEO_LOSS_SCHEDULE)
 
 // ---- Device exceptions -----------------------------------------------------------------------
 

@@ -196,6 +196,49 @@ std::optional<int> edited_channel(json_object *req, uint64_t *mask) {
     return chn;
 }
 
+// What differs between the camera input and output saves.
+template <class Set>
+struct CamAlarmForm {
+    int max;  // elements taken from "dialog" and "alarm"
+    Limit ids;
+    int set_type;      // message per "alarm" element, to the camera
+    int changed_type;  // the closing notice with the channel set
+    void (*save_dialogs)(json_object *req, int chn, uint64_t mask);
+    void (*fill)(json_object *element, Set &s);
+    int (*write_name)(const char *db, const CamAlarmName *rec);
+};
+
+// /6025 and /6029: the action blocks (copied to the mask), then each "alarm" element to the
+// camera with its name kept in the store, then the notice with the edited and copied channels.
+template <class Set>
+Answer save_camera_alarms(Request &rq, const CamAlarmForm<Set> &form) {
+    json_object *req = rq.json();
+    uint64_t mask = 0;
+    auto chn = edited_channel(req, &mask);
+    if (!chn) return Answer::error(CGI_JSON);
+    kzdb::Batch batch(KZDB_PATH);
+    form.save_dialogs(req, *chn, mask);
+    std::vector<Set> sets;
+    json_object *alarm = json_get_array(req, "alarm");
+    for (size_t i = 0; i < json_len(alarm) && i < static_cast<size_t>(form.max); i++) {
+        json_object *e = json_at(alarm, i);
+        Set s{};
+        s.channel = *chn;
+        s.id = element_id(e, i, form.ids);
+        form.fill(e, s);
+        copy_text(s.alarm_name, json_string(e, "alarmName"));
+        CamAlarmName n{cam_alarm_key(*chn, s.id), {}};
+        copy_text(n.name, json_string(e, "alarmName"));
+        form.write_name(KZDB_PATH, &n);
+        sets.push_back(s);
+    }
+    Tell t;
+    for (const Set &s : sets)
+        t = Tell(std::move(t).notice(form.set_type, s));
+    Tell all = std::move(t).notice(form.changed_type, set_words(mask | uint64_t{1} << *chn));
+    return store_then_tell(batch.commit(), all, Answer::text("OK"), Answer::error(CGI_JSON));
+}
+
 }  // namespace
 
 const EventKind &cam_alarm_in_kind(int input) {
@@ -222,61 +265,21 @@ Answer on_get_camera_alarm_output(Request &rq) {
 }
 
 Answer on_set_camera_alarm_input(Request &rq) {
-    json_object *req = rq.json();
-    uint64_t mask = 0;
-    auto chn = edited_channel(req, &mask);
-    if (!chn) return Answer::error(CGI_JSON);
-    kzdb::Batch batch(KZDB_PATH);
-    save_input_dialogs(req, *chn, mask);
-    std::vector<CamAlarmInSet> sets;
-    json_object *alarm = json_get_array(req, "alarm");
-    for (size_t i = 0; i < json_len(alarm) && i < KZDB_CAM_ALARM_INS; i++) {
-        json_object *e = json_at(alarm, i);
-        CamAlarmInSet s{};
-        s.channel = *chn;
-        s.id = element_id(e, i, kCamAlarmInIds);
+    auto fill = [](json_object *e, CamAlarmInSet &s) {
         s.alarm_enable = json_int_or(e, "alarmEnable", 0);
         s.alarm_type = json_int_or(e, "alarmType", 0);
-        copy_text(s.alarm_name, json_string(e, "alarmName"));
-        CamAlarmName n{cam_alarm_key(*chn, s.id), {}};
-        copy_text(n.name, s.alarm_name);
-        write_alarm_chnIn_event_name(KZDB_PATH, &n);
-        sets.push_back(s);
-    }
-    Tell t;
-    for (const CamAlarmInSet &s : sets)
-        t = Tell(std::move(t).notice(MSG_CAM_ALARM_IN_SET, s));
-    Tell all =
-        std::move(t).notice(MSG_CAM_ALARM_INS_CHANGED, set_words(mask | uint64_t{1} << *chn));
-    return store_then_tell(batch.commit(), all, Answer::text("OK"), Answer::error(CGI_JSON));
+    };
+    return save_camera_alarms<CamAlarmInSet>(
+        rq, {KZDB_CAM_ALARM_INS, kCamAlarmInIds, MSG_CAM_ALARM_IN_SET, MSG_CAM_ALARM_INS_CHANGED,
+             save_input_dialogs, fill, write_alarm_chnIn_event_name});
 }
 
 Answer on_set_camera_alarm_output(Request &rq) {
-    json_object *req = rq.json();
-    uint64_t mask = 0;
-    auto chn = edited_channel(req, &mask);
-    if (!chn) return Answer::error(CGI_JSON);
-    kzdb::Batch batch(KZDB_PATH);
-    save_output_dialogs(req, *chn, mask);
-    std::vector<CamAlarmOutSet> sets;
-    json_object *alarm = json_get_array(req, "alarm");
-    for (size_t i = 0; i < json_len(alarm) && i < KZDB_CAM_ALARM_OUTS; i++) {
-        json_object *e = json_at(alarm, i);
-        CamAlarmOutSet s{};
-        s.channel = *chn;
-        s.id = element_id(e, i, kCamAlarmOutIds);
+    auto fill = [](json_object *e, CamAlarmOutSet &s) {
         s.alarm_type = json_int_or(e, "alarmType", 0);
         s.delay_time = json_int_or(e, "delayTime", 0);
-        copy_text(s.alarm_name, json_string(e, "alarmName"));
-        CamAlarmName n{cam_alarm_key(*chn, s.id), {}};
-        copy_text(n.name, json_string(e, "alarmName"));
-        write_alarm_chnOut_event_name(KZDB_PATH, &n);
-        sets.push_back(s);
-    }
-    Tell t;
-    for (const CamAlarmOutSet &s : sets)
-        t = Tell(std::move(t).notice(MSG_CAM_ALARM_OUT_SET, s));
-    Tell all =
-        std::move(t).notice(MSG_CAM_ALARM_OUTS_CHANGED, set_words(mask | uint64_t{1} << *chn));
-    return store_then_tell(batch.commit(), all, Answer::text("OK"), Answer::error(CGI_JSON));
+    };
+    return save_camera_alarms<CamAlarmOutSet>(
+        rq, {KZDB_CAM_ALARM_OUTS, kCamAlarmOutIds, MSG_CAM_ALARM_OUT_SET,
+             MSG_CAM_ALARM_OUTS_CHANGED, save_output_dialogs, fill, write_alarm_chnOut_event_name});
 }
