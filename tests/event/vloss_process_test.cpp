@@ -322,3 +322,46 @@ TEST_F(VideoLoss, AlarmInputBatchForms) {
 }
 
 }  // namespace
+
+namespace {
+
+// Hostile shapes: wrong types, null, arrays and objects where numbers go. Each code gives its
+// documented failure (or, where a bad key is only skipped, its usual answer) and exits 0.
+TEST_F(VideoLoss, HostileShapesGiveTheDocumentedOutcome) {
+    start_core();
+    struct Case {
+        const char *code, *body;
+        const std::string &want;
+    };
+    const std::string none;
+    const Case cases[] = {
+        {"/6016", R"({"camId":null,"enable":1,"triAlarms":0,"interval":0})", none},
+        {"/6016", R"({"camId":[],"enable":1,"triAlarms":0,"interval":0})", none},
+        {"/6016", R"({"camId":1,"enable":{},"triAlarms":0,"interval":0})", none},
+        {"/6017", R"({"camId":"1x"})", none},
+        {"/6095", R"({"chnid":null})", kJsonError},
+        {"/6095", R"({"chnid":1,"dialog":5,"copyCnt":{},"copyChn":"x"})", kOk},
+        {"/6121", R"({"cnt":[],"chnid":{}})", kOk},
+        {"/6123", R"({"cnt":2,"chnid":[1,2],"triAlarms":"x"})", kOk},
+        {"/6165", R"({"camId":null,"cnt":1,"chnid":[1]})", kTextError},
+        {"/6127", R"({"camId":{},"type":0})", kTextError},
+        {"/6170", R"({"camId":"3","schedule":{}})", kOk},
+        {"/6998", R"({"exception":[{},[],null,"a",1,2,3,4],"httpParams":[]})",
+         kJson + R"({"status":"CGI SUCCESS"})"},
+        {"/6022", R"({"alarmId":null})", kTextError},
+        {"/6023", R"({"id":[],"enable":1})", kJsonError},
+        {"/6025", R"({"chnid":1,"alarmCnt":1,"dialog":{},"alarm":[5,null,[]]})", kOk},
+        {"/6027", R"({"alarmId":1,"dialog":[],"copyCnt":1,"copyChn":[null]})", kOk},
+        {"/6062", R"({"alarm":[]})", kJsonError},
+        {"/6064", R"({"alarm":{"id":1,"interval":"x"}})", kJsonError},
+    };
+    for (const Case &c : cases) {
+        Result r = post(c.code, c.body);
+        EXPECT_EQ(r.out, c.want) << c.code << " " << c.body;
+        EXPECT_EQ(r.status, 0) << c.code << " " << c.body;
+    }
+    VideoLossRecord untouched{};
+    EXPECT_NE(read_video_lost(KZDB_PATH, &untouched, 2), 0);  // "triAlarms":"x" changed nothing
+}
+
+}  // namespace

@@ -229,6 +229,7 @@ Answer on_set_nvr_alarm_input(Request &rq) {
     auto id = json_int_in(req, "alarmId", kNvrAlarmInIds);
     if (!id) return Answer::error(CGI_JSON);
     json_object *dialog = json_get(req, "dialog");
+    if (!json_object_is_type(dialog, json_type_object)) dialog = nullptr;  // a non-object: absent
     kzdb::Batch batch(KZDB_PATH);
     if (*id == 0 && any_present(kDisarmFields, req)) {
         DisarmingRecord d{};
