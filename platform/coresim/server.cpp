@@ -30,10 +30,11 @@ struct Conn {
     Bytes out;                   // bytes being written now
     size_t out_off = 0;
     uint32_t seq = 0;
+    unsigned id = 0;  // connections numbered from 1 in the order accepted
     bool dead = false;
 };
 
-void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size) {
+void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size, unsigned conn) {
     static const char kHex[] = "0123456789abcdef";
     std::string line = "{\"type\":" + std::to_string(type) + ",\"size\":" + std::to_string(size) +
                        ",\"payload\":\"";
@@ -42,7 +43,7 @@ void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size)
         line += kHex[p[i] >> 4];
         line += kHex[p[i] & 15];
     }
-    line += "\"}\n";
+    line += "\",\"conn\":" + std::to_string(conn) + "}\n";
     // One write per line: with O_APPEND the line lands whole, even when a
     // reader looks at the file while the simulator runs.
     size_t off = 0;
@@ -70,13 +71,14 @@ class Server {
     void drain(int listen_fd);
 
     int journal_fd_;
+    unsigned accepted_ = 0;
     const Options &opt_;
     std::vector<Conn> conns_;
 };
 
 void Server::on_message(Conn &c, const kz_msg_head &head, const unsigned char *payload) {
     const uint32_t type = head.w[kz::kTypeWord], size = head.w[kz::kSizeWord];
-    if (journal_fd_ >= 0) write_journal(journal_fd_, type, payload, size);
+    if (journal_fd_ >= 0) write_journal(journal_fd_, type, payload, size, c.id);
     std::optional<Answer> a;
     if (!opt_.replies.empty()) a = answer_from_dir(opt_.replies, type);
     if (!a && opt_.demo) a = answer_from_demo(type, {payload, size});
@@ -166,6 +168,7 @@ void Server::accept_all(int listen_fd) {
         if (fd < 0) return;
         conns_.push_back(Conn{});
         conns_.back().fd = fd;
+        conns_.back().id = ++accepted_;
     }
 }
 
