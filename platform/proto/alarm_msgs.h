@@ -18,10 +18,9 @@ inline constexpr int MSG_CAM_ALARM_OUT_SET = 3324;       // CamAlarmOutSet
 inline constexpr int MSG_CAM_ALARM_IN_SET = 3325;        // CamAlarmInSet
 inline constexpr int MSG_CAM_ALARM_OUT_SWITCH = 3352;    // CamAlarmOutSwitch
 
-// Operation-log codes of the alarm pages (sub-type 204).
-inline constexpr int LOG_SUB_ALARM = 204;
-inline constexpr int LOG_PARAM_ALARM_IN = 910;   // older input edit, channel = input + 1
-inline constexpr int LOG_PARAM_ALARM_OUT = 911;  // output edits and switches, output + 1
+// Operation-log parameter type of the older input edit (sub-type LOG_SUB_SET_PARAM, channel
+// = input + 1); output edits and switches log LOG_PARAM_ALARM_OUT (oplog.h).
+inline constexpr int32_t LOG_PARAM_ALARM_IN = 910;
 
 struct AlarmOutSwitch {
     int32_t id;

@@ -14,8 +14,7 @@ inline constexpr int MSG_CAMERA_IO_SET = 3214;           // CameraIoParams
 inline constexpr int MSG_SOUND_DETECT_GET = 3215;        // int32 channel, waits for 8215
 inline constexpr int MSG_SOUND_DETECT_SET = 3216;        // SoundDetectParams
 
-// Operation-log codes (sub-type 204).
-inline constexpr int LOG_SUB_EVENT = 204;
+// Operation-log parameter types (sub-type LOG_SUB_SET_PARAM of oplog.h).
 inline constexpr int LOG_PARAM_VIDEO_LOSS = 908;
 inline constexpr int LOG_PARAM_EVENT_SET = 909;  // batch forms, with the listed set
 inline constexpr int LOG_PARAM_CAMERA_IO = 923;

@@ -200,7 +200,7 @@ Answer on_set_alarm_in(Request &rq) {
     return store_then_tell(batch.commit(),
                            Tell()
                                .notice(MSG_ALARM_IN_CHANGED, int32_t{*id})
-                               .log(LOG_SUB_ALARM, LOG_PARAM_ALARM_IN, *id + 1),
+                               .log(LOG_SUB_SET_PARAM, LOG_PARAM_ALARM_IN, *id + 1),
                            Answer::text("OK"), Answer::error(CGI_JSON));
 }
 

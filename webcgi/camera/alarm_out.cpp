@@ -84,7 +84,7 @@ Answer on_set_alarm_out(Request &rq) {
         t = Tell(std::move(t).notice(MSG_ALARM_OUT_CHANGED, out));
     const uint64_t logged = copied | uint64_t{1} << *id;
     Tell all = std::move(t).notice(
-        MSG_OPERATION_LOG_EX, log_with_set(LOG_SUB_ALARM, LOG_PARAM_ALARM_OUT, *id + 1, logged));
+        MSG_OPERATION_LOG_EX, log_with_set(LOG_SUB_SET_PARAM, LOG_PARAM_ALARM_OUT, *id + 1, logged));
     return store_then_tell(batch.commit(), all, Answer::text("OK"));
 }
 
@@ -95,7 +95,7 @@ Answer on_switch_alarm_out(Request &rq) {
     return store_then_tell(0,
                            Tell()
                                .notice(MSG_ALARM_OUT_SWITCH, AlarmOutSwitch{*id, *state})
-                               .log(LOG_SUB_ALARM, LOG_PARAM_ALARM_OUT, *id + 1),
+                               .log(LOG_SUB_SET_PARAM, LOG_PARAM_ALARM_OUT, *id + 1),
                            Answer::text("OK"));
 }
 

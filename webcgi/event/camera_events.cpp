@@ -85,7 +85,7 @@ Answer on_set_cameraio_info(Request &rq) {
     return store_then_tell(write_cameraio(KZDB_PATH, &rec),
                            Tell()
                                .notice(MSG_CAMERA_IO_SET, in->params)
-                               .log(LOG_SUB_EVENT, LOG_PARAM_CAMERA_IO, chn + 1),
+                               .log(LOG_SUB_SET_PARAM, LOG_PARAM_CAMERA_IO, chn + 1),
                            Answer::text("OK"));
 }
 
@@ -97,6 +97,6 @@ Answer on_set_volumedetect_info(Request &rq) {
     return store_then_tell(write_volumedetect(KZDB_PATH, &rec),
                            Tell()
                                .notice(MSG_SOUND_DETECT_SET, in->params)
-                               .log(LOG_SUB_EVENT, LOG_PARAM_SOUND_DETECT, chn + 1),
+                               .log(LOG_SUB_SET_PARAM, LOG_PARAM_SOUND_DETECT, chn + 1),
                            Answer::text("OK"));
 }

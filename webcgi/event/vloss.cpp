@@ -136,7 +136,7 @@ Answer on_set_videolost_info(Request &rq) {
     if (!fields_apply(kOlderFields, req, rec)) return Answer::none();
     rec.chnid = *chn;
     return store_then_tell(write_video_lost(KZDB_PATH, &rec),
-                           changed_notice(*chn).log(LOG_SUB_EVENT, LOG_PARAM_VIDEO_LOSS, *chn + 1),
+                           changed_notice(*chn).log(LOG_SUB_SET_PARAM, LOG_PARAM_VIDEO_LOSS, *chn + 1),
                            Answer::text("OK"));
 }
 

@@ -73,7 +73,7 @@ Answer on_set_videolost_others(Request &rq) {
     Tell t = Tell()
                  .notice(MSG_VIDEO_LOSSES_CHANGED, w)
                  .notice(MSG_OPERATION_LOG_EX,
-                         log_with_set(LOG_SUB_EVENT, LOG_PARAM_EVENT_SET, 0, listed.set));
+                         log_with_set(LOG_SUB_SET_PARAM, LOG_PARAM_EVENT_SET, 0, listed.set));
     return store_then_tell(batch.commit(), t, Answer::text("OK"));
 }
 
