@@ -41,6 +41,7 @@ extern const std::span<const DemoEntry> kDemoRecord;
 extern const std::span<const DemoEntry> kDemoNetwork;
 extern const std::span<const DemoEntry> kDemoPtz;
 extern const std::span<const DemoEntry> kDemoSysinfo;
+extern const std::span<const DemoEntry> kDemoAlarm;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

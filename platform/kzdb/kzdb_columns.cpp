@@ -6,6 +6,7 @@
 #include "kzdb_conn.h"
 #include "kzdb_records_camera.h"
 #include "kzdb_records_record.h"
+#include "kzdb_records_vloss.h"
 
 namespace {
 
@@ -25,6 +26,8 @@ constexpr IntColumn kBuiltinColumns[] = {
     {"camera", "anr", "camera", offsetof(CameraRecord, anr), sizeof(CameraRecord)},
     {"camera", "record_stream", "camera", offsetof(CameraRecord, record_stream),
      sizeof(CameraRecord)},
+    {"video_loss", "tri_alarms", VIDEO_LOSS_KIND, offsetof(VideoLossRecord, tri_alarms),
+     sizeof(VideoLossRecord)},
     {nullptr, nullptr, nullptr, 0, 0},
 };
 

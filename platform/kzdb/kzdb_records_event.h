@@ -200,7 +200,8 @@ inline constexpr const char *MOTION_EMAIL_SCHEDULE = "motion_email_schedule";
 inline constexpr const char *MOTION_PTZ_SCHEDULE = "motion_ptz_schedule";
 inline constexpr const char *MOTION_SCHEDULE = "motion_schedule";  // the older general one
 
-#define KZDB_MOTION_SCHEDULE(name, plural, kind)                                      \
+// read_<name>, write_<name> and copy_<plural> of a schedule kept under (kind, id).
+#define KZDB_SCHEDULE_KIND(name, plural, kind)                                        \
     inline int read_##name(const char *db, ScheduleRecord *rec, int chn) {            \
         return kzdb::read_schedule(db, kind, rec, chn);                               \
     }                                                                                 \
@@ -211,13 +212,11 @@ inline constexpr const char *MOTION_SCHEDULE = "motion_schedule";  // the older 
                              uint32_t high) {                                         \
         return kzdb::copy_schedules(db, kind, rec, kzdb::mask64(low, high));          \
     }
-KZDB_MOTION_SCHEDULE(motion_effective_schedule, motion_effective_schedules,
-                     MOTION_EFFECTIVE_SCHEDULE)
-KZDB_MOTION_SCHEDULE(motion_audible_schedule, motion_audible_schedules, MOTION_AUDIBLE_SCHEDULE)
-KZDB_MOTION_SCHEDULE(motion_email_schedule, motion_email_schedules, MOTION_EMAIL_SCHEDULE)
-KZDB_MOTION_SCHEDULE(motion_ptz_schedule, motion_ptz_schedules, MOTION_PTZ_SCHEDULE)
-KZDB_MOTION_SCHEDULE(motion_schedule, motion_schedules, MOTION_SCHEDULE)
-#undef KZDB_MOTION_SCHEDULE
+KZDB_SCHEDULE_KIND(motion_effective_schedule, motion_effective_schedules, MOTION_EFFECTIVE_SCHEDULE)
+KZDB_SCHEDULE_KIND(motion_audible_schedule, motion_audible_schedules, MOTION_AUDIBLE_SCHEDULE)
+KZDB_SCHEDULE_KIND(motion_email_schedule, motion_email_schedules, MOTION_EMAIL_SCHEDULE)
+KZDB_SCHEDULE_KIND(motion_ptz_schedule, motion_ptz_schedules, MOTION_PTZ_SCHEDULE)
+KZDB_SCHEDULE_KIND(motion_schedule, motion_schedules, MOTION_SCHEDULE)
 
 // Writes `rec` to every masked channel, its chnid set to each.
 inline int copy_motions(const char *db, const MotionRecord *rec, uint32_t low, uint32_t high) {

@@ -65,6 +65,8 @@ int get_event_action_by_json(json_object *req, const EventActionFields &f) {
     if (set_text_key(req, "triChannels", f.tri_channels)) {
         if (f.tri_channels_bits)
             *f.tri_channels_bits = get_channel_mask_bits(f.tri_channels, kMaskWidth);
+        if (f.tri_channels_mask)
+            *f.tri_channels_mask = get_channel_mask(f.tri_channels, kMaskWidth);
         set++;
     }
     set += set_text_key(req, "tri_channels_pic", f.tri_channels_pic);

@@ -176,6 +176,15 @@ uint32_t get_channel_mask_bits(const char *text, size_t width) {
     return bits;
 }
 
+uint64_t get_channel_mask(const char *text, size_t width) {
+    uint64_t bits = 0;
+    if (!text) return 0;
+    std::string_view t = field_text(text, width);
+    for (size_t i = 0; i < t.size() && i < 64; i++)
+        if (t[i] == '1') bits |= uint64_t{1} << i;
+    return bits;
+}
+
 json_object *get_event_chn_alarmout_object(const char *text0, const char *text1) {
     json_object *a = json_object_new_array();
     json_object_array_add(a, json_object_new_string(text0 ? text0 : ""));

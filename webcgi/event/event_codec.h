@@ -67,6 +67,9 @@ int set_event_schedules_by_json(json_object *req, int chn,
 uint64_t get_copy_flag_by_json(json_object *req, const char *array_key, const char *count_key);
 // Channel bit set of a '0'/'1' mask text: bit n when character n (n < 32) is '1'.
 uint32_t get_channel_mask_bits(const char *text, size_t width);
+// The 64-bit set of a '0'/'1' mask text: bit n when character n (n < 64) is '1'; the rest of
+// a longer text is ignored.
+uint64_t get_channel_mask(const char *text, size_t width);
 
 // ---- Event action set ----
 
@@ -89,6 +92,7 @@ struct EventActionFields {
     int32_t *enable = nullptr;
     char *tri_channels = nullptr;
     uint32_t *tri_channels_bits = nullptr;  // recomputed whenever tri_channels is set
+    uint64_t *tri_channels_mask = nullptr;  // the same, characters 0..63
     int32_t *tri_alarms = nullptr;
     char (*tri_chn_alarms)[65] = nullptr;  // two texts
     int32_t *interval = nullptr;

@@ -3,26 +3,27 @@
 
 #include <cstdint>
 
-#include "event_codec.h"
+#include "event_kind.h"
+#include "handler.h"
 #include "motion_msg.h"
 
 // ---- Handlers ----
-void on_get_movedetect_info(char *text);      // /6010
-void OnGetMotionSchedule(char *text);         // /6011
-void on_set_movedetect_info(char *text);      // /6012
-void OnSetMotionSchedule(char *text);         // /6013
-void on_get_motion_map(char *text);           // /6098
-void on_set_move_copy(char *text);            // /6112
-void on_set_move_info_schedule(char *text);   // /6113
-void on_set_move_info(char *text);            // /6114
-void on_set_move_action(char *text);          // /6117
-void on_set_move_email_sche(char *text);      // /6118
-void on_set_move_others(char *text);          // /6119
-void on_get_move_email_sche(char *text);      // /6120
-void on_set_move_effective_sche(char *text);  // /6152
-void on_get_move_effective_sche(char *text);  // /6153
-void on_get_move_ptz_sche(char *text);        // /6158
-void on_set_move_ptz_sche(char *text);        // /6159
+Answer on_get_movedetect_info(Request &rq);      // /6010
+Answer OnGetMotionSchedule(Request &rq);         // /6011
+Answer on_set_movedetect_info(Request &rq);      // /6012
+Answer OnSetMotionSchedule(Request &rq);         // /6013
+Answer on_get_motion_map(Request &rq);           // /6098
+Answer on_set_move_copy(Request &rq);            // /6112
+Answer on_set_move_info_schedule(Request &rq);   // /6113
+Answer on_set_move_info(Request &rq);            // /6114
+Answer on_set_move_action(Request &rq);          // /6117
+Answer on_set_move_email_sche(Request &rq);      // /6118
+Answer on_set_move_others(Request &rq);          // /6119
+Answer on_get_move_email_sche(Request &rq);      // /6120
+Answer on_set_move_effective_sche(Request &rq);  // /6152
+Answer on_get_move_effective_sche(Request &rq);  // /6153
+Answer on_get_move_ptz_sche(Request &rq);        // /6158
+Answer on_set_move_ptz_sche(Request &rq);        // /6159
 
 // ---- Shared pieces ----
 
@@ -41,12 +42,13 @@ bool motion_channel(json_object *req, const char *key, int *chn);
 // A decimal channel number as the whole request text; -1 when it is not one of 0..63.
 int motion_text_channel(const char *text);
 
-// Fire-and-forget notices to the core daemon.
-void send_motion_changed(int chn);                  // 1403
-void send_motion_log(int chn);                      // 3485, channel chn + 1
-void send_motion_copy_log(int chn, uint64_t mask);  // 3509 with the copy mask
+// The motion event kind (schedules, linked tables, record access).
+extern const EventKind kMotionKind;
+
+// Notices to the core daemon, added to a Tell.
+Tell motion_changed(Tell t, int chn);  // 1403
 // 3212 with the camera-side flag; then, when it is 1, 3209 with the full-day schedule.
-void send_camera_detection(int chn, int enable_kz);
+Tell camera_detection(Tell t, int chn, int enable_kz);
 // The camera motion schedule the web interface always sends: every day, 0:00 to 24:00.
 CameraMotionSchedule full_day_schedule(int chn);
 // Appends each channel of mask to list/count (at most 64).

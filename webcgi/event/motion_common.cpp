@@ -1,10 +1,45 @@
-// Pieces the motion handlers share: record access, channel checks and the core notices.
+// Pieces the motion handlers share: the kind descriptor, record access, channel checks and
+// the core notices.
 #include <cerrno>
 #include <cstdlib>
 
-#include "cgi_ipc.h"
-#include "cgi_log.h"
 #include "motion.h"
+
+namespace {
+
+constexpr EventScheduleSlot kMotionSchedules[] = {
+    {"effective", MOTION_EFFECTIVE_SCHEDULE},
+    {"audible", MOTION_AUDIBLE_SCHEDULE},
+    {"email", MOTION_EMAIL_SCHEDULE},
+    {"ptz", MOTION_PTZ_SCHEDULE},
+};
+
+void read_as(int source, void *rec) {
+    *static_cast<MotionRecord *>(rec) = motion_read(source);
+}
+int write_as(const void *rec) {
+    return write_motion(KZDB_PATH, static_cast<const MotionRecord *>(rec));
+}
+int copy_as(const void *rec, uint64_t mask) {
+    const SetWords w = set_words(mask);
+    return copy_motions(KZDB_PATH, static_cast<const MotionRecord *>(rec), w.low, w.high);
+}
+EventActionFields fields_as(void *rec) {
+    return motion_action_fields(*static_cast<MotionRecord *>(rec));
+}
+
+}  // namespace
+
+const EventKind kMotionKind{kMotionSchedules,
+                            MOTION_WHITE_SCHEDULE,
+                            MOTION_WHITE_PARAMS,
+                            MOTION_HTTP_SCHEDULE,
+                            MOTION_HTTP_PARAMS,
+                            PTZ_EVENT_MOTION,
+                            read_as,
+                            write_as,
+                            copy_as,
+                            fields_as};
 
 EventActionFields motion_action_fields(MotionRecord &rec) {
     EventActionFields f;
@@ -50,26 +85,8 @@ int motion_text_channel(const char *text) {
     return static_cast<int>(v);
 }
 
-void send_motion_changed(int chn) {
-    int32_t ch = chn;
-    cgi_send_ipc(MSG_MOTION_CHANGED, &ch, sizeof ch);
-}
-
-void send_motion_log(int chn) {
-    OperationLogRecord rec;
-    cgi_init_log_info(&rec);
-    cgi_send_log(&rec, LOG_SUB_MOTION, LOG_PARAM_MOTION, chn + 1);
-}
-
-void send_motion_copy_log(int chn, uint64_t mask) {
-    OperationLogRecordEx rec{};
-    cgi_init_log_info(&rec.base);
-    rec.base.sub_type = LOG_SUB_MOTION;
-    rec.base.param_type = LOG_PARAM_MOTION;
-    rec.base.channel = chn + 1;
-    rec.extra[0] = static_cast<int32_t>(static_cast<uint32_t>(mask));
-    rec.extra[1] = static_cast<int32_t>(static_cast<uint32_t>(mask >> 32));
-    cgi_send_ipc(MSG_OPERATION_LOG_EX, &rec, sizeof rec);
+Tell motion_changed(Tell t, int chn) {
+    return std::move(t).notice(MSG_MOTION_CHANGED, int32_t{chn});
 }
 
 CameraMotionSchedule full_day_schedule(int chn) {
@@ -84,14 +101,14 @@ CameraMotionSchedule full_day_schedule(int chn) {
     return s;
 }
 
-void send_camera_detection(int chn, int enable_kz) {
+Tell camera_detection(Tell t, int chn, int enable_kz) {
     CameraDetectSwitch sw{};
     sw.channel = chn;
     sw.flag = enable_kz == 1 ? 1 : 0;
-    cgi_send_ipc(MSG_MOTION_CAM_SWITCH, &sw, sizeof sw);
-    if (enable_kz != 1) return;
-    CameraMotionSchedule s = full_day_schedule(chn);
-    cgi_send_ipc(MSG_MOTION_CAM_SCHEDULE, &s, sizeof s);
+    // notice() hands back t itself: never assign it to t (a self-move empties it).
+    Tell out = std::move(t).notice(MSG_MOTION_CAM_SWITCH, sw);
+    if (enable_kz != 1) return out;
+    return std::move(out).notice(MSG_MOTION_CAM_SCHEDULE, full_day_schedule(chn));
 }
 
 void append_mask_channels(uint64_t mask, int32_t (&list)[64], int32_t *count) {

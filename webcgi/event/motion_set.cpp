@@ -2,8 +2,6 @@
 // e-mail and the schedules.
 #include <vector>
 
-#include "cgi_ipc.h"
-#include "cgi_response.h"
 #include "motion.h"
 #include "text.h"
 
@@ -22,12 +20,12 @@ void set_tri_channels(MotionRecord &rec, json_object *req) {
     rec.tri_channels_bits = get_channel_mask_bits(rec.tri_channels, sizeof rec.tri_channels);
 }
 
-void send_grid(const MotionRecord &rec) {
+MotionGridRecord grid_of(const MotionRecord &rec) {
     MotionGridRecord g{};
     copy_text(g.map, field_text(rec.motion_table, sizeof rec.motion_table));
     g.sensitivity = rec.sensitivity;
     g.channel = rec.chnid;
-    cgi_send_ipc(MSG_MOTION_SET_GRID, &g, sizeof g);
+    return g;
 }
 
 // Checks of the older full save; fills rec from the request on success.
@@ -54,26 +52,18 @@ bool full_save_fields(json_object *req, MotionRecord &rec) {
     return true;
 }
 
-// Saves a schedule of "camId" from "schedule". bad_channel_reply: kind of the error reply
-// for a channel outside 0..63, or -1 for none.
-void save_schedule(char *text, const char *kind, int bad_channel_reply) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req) return;
+// Saves a schedule of "camId" from "schedule". bad_channel: the answer for a channel
+// outside 0..63.
+Answer save_schedule(Request &rq, const char *kind, Answer bad_channel) {
+    json_object *req = rq.json();
+    if (!req) return Answer::none();
     int chn;
-    if (!motion_channel(req.get(), "camId", &chn)) {
-        cgi_error_to_webserver(bad_channel_reply);
-        return;
-    }
+    if (!motion_channel(req, "camId", &chn)) return bad_channel;
     kzdb::Batch batch(KZDB_PATH);
     ScheduleRecord sched;
-    if (get_schedule_by_json(req.get(), "schedule", &sched) == 0)
+    if (get_schedule_by_json(req, "schedule", &sched) == 0)
         kzdb::write_schedule(KZDB_PATH, kind, &sched, chn);
-    if (batch.commit() != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_motion_changed(chn);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    return store_then_tell(batch.commit(), motion_changed(Tell(), chn), Answer::text("OK"));
 }
 
 // The record of "camId" for the settings saves: the channel must be below the number of
@@ -90,116 +80,88 @@ bool settings_record(json_object *req, MotionRecord &rec) {
 
 }  // namespace
 
-void on_set_movedetect_info(char *text) {
-    JsonPtr req = get_request_json_object(text);
+Answer on_set_movedetect_info(Request &rq) {
     MotionRecord rec;
-    if (!req || !full_save_fields(req.get(), rec)) return;
-    if (write_motion(KZDB_PATH, &rec) != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_motion_changed(rec.chnid);
-    send_grid(rec);
-    send_camera_detection(rec.chnid, rec.enable_kz);
-    send_motion_log(rec.chnid);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    if (!rq.json() || !full_save_fields(rq.json(), rec)) return Answer::none();
+    Tell t = motion_changed(Tell(), rec.chnid).notice(MSG_MOTION_SET_GRID, grid_of(rec));
+    Tell all = camera_detection(std::move(t), rec.chnid, rec.enable_kz)
+                   .log(LOG_SUB_MOTION, LOG_PARAM_MOTION, rec.chnid + 1);
+    return store_then_tell(write_motion(KZDB_PATH, &rec), all, Answer::text("OK"));
 }
 
-void OnSetMotionSchedule(char *text) {
-    save_schedule(text, MOTION_SCHEDULE, -1);
+Answer OnSetMotionSchedule(Request &rq) {
+    return save_schedule(rq, MOTION_SCHEDULE, Answer::none());
 }
 
-void on_set_move_effective_sche(char *text) {
-    save_schedule(text, MOTION_EFFECTIVE_SCHEDULE, CGI_TEXT);
+Answer on_set_move_effective_sche(Request &rq) {
+    return save_schedule(rq, MOTION_EFFECTIVE_SCHEDULE, Answer::error(CGI_TEXT));
 }
 
-void on_set_move_ptz_sche(char *text) {
-    save_schedule(text, MOTION_PTZ_SCHEDULE, CGI_TEXT);
+Answer on_set_move_ptz_sche(Request &rq) {
+    return save_schedule(rq, MOTION_PTZ_SCHEDULE, Answer::error(CGI_TEXT));
 }
 
-void on_set_move_info_schedule(char *text) {
-    JsonPtr req = get_request_json_object(text);
+Answer on_set_move_info_schedule(Request &rq) {
+    json_object *req = rq.json();
     MotionRecord rec;
-    if (!req || !settings_record(req.get(), rec)) return;
-    on_cgi_get_int_from_json(req.get(), "sensitivity", &rec.sensitivity);
-    on_cgi_get_int_from_json(req.get(), "enableKZ", &rec.enable_kz);
-    on_cgi_get_int_from_json(req.get(), "enable", &rec.enable);
-    on_cgi_get_int_from_json(req.get(), "triAlarms", &rec.tri_alarms);
-    on_cgi_get_int_from_json(req.get(), "interval", &rec.interval);
+    if (!req || !settings_record(req, rec)) return Answer::none();
+    on_cgi_get_int_from_json(req, "sensitivity", &rec.sensitivity);
+    on_cgi_get_int_from_json(req, "enableKZ", &rec.enable_kz);
+    on_cgi_get_int_from_json(req, "enable", &rec.enable);
+    on_cgi_get_int_from_json(req, "triAlarms", &rec.tri_alarms);
+    on_cgi_get_int_from_json(req, "interval", &rec.interval);
     kzdb::Batch batch(KZDB_PATH);
     write_motion(KZDB_PATH, &rec);
     ScheduleRecord sched;
-    if (get_schedule_by_json(req.get(), "schedule", &sched) == 0)
+    if (get_schedule_by_json(req, "schedule", &sched) == 0)
         write_motion_schedule(KZDB_PATH, &sched, rec.chnid);
-    if (batch.commit() != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_motion_changed(rec.chnid);
-    send_motion_changed(rec.chnid);
-    send_camera_detection(rec.chnid, rec.enable_kz);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    Tell t = motion_changed(motion_changed(Tell(), rec.chnid), rec.chnid);
+    return store_then_tell(batch.commit(), camera_detection(std::move(t), rec.chnid, rec.enable_kz),
+                           Answer::text("OK"));
 }
 
-void on_set_move_info(char *text) {
-    JsonPtr req = get_request_json_object(text);
+Answer on_set_move_info(Request &rq) {
+    json_object *req = rq.json();
     MotionRecord rec;
-    if (!req || !settings_record(req.get(), rec)) return;
-    on_cgi_get_int_from_json(req.get(), "sensitivity", &rec.sensitivity);
-    if (present(req.get(), "triChannels")) set_tri_channels(rec, req.get());
-    on_cgi_get_int_from_json(req.get(), "triAlarms", &rec.tri_alarms);
-    on_cgi_get_int_from_json(req.get(), "interval", &rec.interval);
-    on_cgi_get_int_from_json(req.get(), "enableKZ", &rec.enable_kz);
-    if (write_motion(KZDB_PATH, &rec) != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_motion_changed(rec.chnid);
-    send_motion_log(rec.chnid);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    if (!req || !settings_record(req, rec)) return Answer::none();
+    on_cgi_get_int_from_json(req, "sensitivity", &rec.sensitivity);
+    if (present(req, "triChannels")) set_tri_channels(rec, req);
+    on_cgi_get_int_from_json(req, "triAlarms", &rec.tri_alarms);
+    on_cgi_get_int_from_json(req, "interval", &rec.interval);
+    on_cgi_get_int_from_json(req, "enableKZ", &rec.enable_kz);
+    return store_then_tell(
+        write_motion(KZDB_PATH, &rec),
+        motion_changed(Tell(), rec.chnid).log(LOG_SUB_MOTION, LOG_PARAM_MOTION, rec.chnid + 1),
+        Answer::text("OK"));
 }
 
-void on_set_move_email_sche(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req) return;
+Answer on_set_move_email_sche(Request &rq) {
+    json_object *req = rq.json();
+    if (!req) return Answer::none();
     int chn;
-    if (!motion_channel(req.get(), "camId", &chn)) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
+    if (!motion_channel(req, "camId", &chn)) return Answer::error(CGI_TEXT);
     MotionRecord rec = motion_read(chn);
-    on_cgi_get_int_from_json(req.get(), "enable", &rec.email_enable);
-    on_cgi_get_int_from_json(req.get(), "interval", &rec.email_interval);
+    on_cgi_get_int_from_json(req, "enable", &rec.email_enable);
+    on_cgi_get_int_from_json(req, "interval", &rec.email_interval);
     kzdb::Batch batch(KZDB_PATH);
     write_motion(KZDB_PATH, &rec);
     ScheduleRecord sched;
-    if (get_schedule_by_json(req.get(), "schedule", &sched) == 0)
+    if (get_schedule_by_json(req, "schedule", &sched) == 0)
         write_motion_email_schedule(KZDB_PATH, &sched, chn);
-    if (batch.commit() != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_motion_changed(chn);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    return store_then_tell(batch.commit(), motion_changed(Tell(), chn), Answer::text("OK"));
 }
 
-void on_set_move_others(char *text) {
-    JsonPtr req = get_request_json_object(text);
-    if (!req) return;
+Answer on_set_move_others(Request &rq) {
+    json_object *req = rq.json();
+    if (!req) return Answer::none();
     int chn, type = 0;
-    if (!motion_channel(req.get(), "camId", &chn)) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
+    if (!motion_channel(req, "camId", &chn)) return Answer::error(CGI_TEXT);
     MotionRecord rec = motion_read(chn);
-    on_cgi_get_int_from_json(req.get(), "type", &type);
-    if (type == 1 && present(req.get(), "triChannels")) set_tri_channels(rec, req.get());
-    if (type == 2) on_cgi_get_int_from_json(req.get(), "triAlarms", &rec.tri_alarms);
-    if (write_motion(KZDB_PATH, &rec) != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_motion_changed(chn);
-    send_motion_log(chn);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    on_cgi_get_int_from_json(req, "type", &type);
+    if (type == 1 && present(req, "triChannels")) set_tri_channels(rec, req);
+    if (type == 2) on_cgi_get_int_from_json(req, "triAlarms", &rec.tri_alarms);
+    return store_then_tell(
+        write_motion(KZDB_PATH, &rec),
+        motion_changed(Tell(), chn).log(LOG_SUB_MOTION, LOG_PARAM_MOTION, chn + 1),
+        Answer::text("OK"));
 }

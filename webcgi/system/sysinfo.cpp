@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "shell.h"
+#include "kzdb_records_network.h"
 
 namespace {
 

@@ -1,6 +1,7 @@
 // General settings of the local display (/6080, /6081).
 #include "restart.h"
 #include "sysinfo.h"
+#include "kzdb_records_network.h"
 
 namespace {
 
