@@ -11,37 +11,9 @@ int cgi_log(const char *file, int line, const char *func, const char *fmt, ...)
 
 #define CGI_LOG(...) cgi_log(__FILE_NAME__, __LINE__, "", __VA_ARGS__)
 
-// Operation-log record (message 3485): little-endian, 672 bytes.
-struct OperationLogRecord {
-    int32_t main_type;  // 4 for every operation record
-    int32_t zero0;
-    int64_t sub_type;  // 200-series operation code
-    int64_t zero1;
-    int32_t param_type;    // 900-series parameter code
-    int32_t one;           // always 1
-    int32_t channel;       // channel counted from 1, 0 when none
-    char client_addr[46];  // REMOTE_ADDR, NUL-terminated
-    char user_name[64];    // cookie userName, NUL-terminated
-    unsigned char rest[672 - 146];
-};
-static_assert(sizeof(OperationLogRecord) == 672);
-static_assert(offsetof(OperationLogRecord, sub_type) == 8);
-static_assert(offsetof(OperationLogRecord, param_type) == 24);
-static_assert(offsetof(OperationLogRecord, one) == 28);
-static_assert(offsetof(OperationLogRecord, channel) == 32);
-static_assert(offsetof(OperationLogRecord, client_addr) == 36);
-static_assert(offsetof(OperationLogRecord, user_name) == 82);
-
-// The 680-byte variant (message 3509): two values appended after byte 672.
-struct OperationLogRecordEx {
-    OperationLogRecord base;
-    int32_t extra[2];
-};
-static_assert(sizeof(OperationLogRecordEx) == 680);
-static_assert(offsetof(OperationLogRecordEx, extra) == 672);
-
-inline constexpr int MSG_OPERATION_LOG = 3485;
-inline constexpr int MSG_OPERATION_LOG_EX = 3509;
+// The operation-log record and its message numbers live in the protocol
+// catalogue (the log pages read the same record back).
+#include "log_msgs.h"
 
 // Zeroes the record, sets main type 4 and the constant 1, and fills the
 // client address and the user name of the request. -1 for a null record.

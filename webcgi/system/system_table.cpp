@@ -1,8 +1,10 @@
 // Tables of the system folder: local GUI preferences (1), status pages (7)
 // and the system module (10): login, users, logs, system, upgrades, "/vb.htm".
 #include "handler.h"
+#include "log_search.h"
 #include "login.h"
 #include "modules.h"
+#include "upgrade.h"
 #include "users.h"
 #include "vbhtm.h"
 
@@ -19,6 +21,22 @@ const WebRes kSystemTable[] = {
     {"/6075", legacy<on_modify_poe_camera_pwd>},
     {"/6076", legacy<on_cgi_core_request_3267>},
     {"/6077", legacy<on_cgi_set_user_info>},
+    {"/1002", on_get_log_info},
+    {"/1003", on_download_logfile},
+    {"/1015", on_get_log_type_list},
+    {"/1021", on_get_log_details},
+    {"/1022", on_check_download_log},
+    {"/1010", on_upgrade_system, Body::Text, Upload::Stream},
+    {"/1011", on_clean_upgrade_files},
+    {"/1034", on_cgi_upgrade_system_init},
+    {"/6082", on_upgrade_camera, Body::Text, Upload::Marker},
+    {"/6083", on_start_upgrade_camera},
+    {"/6084", on_stop_upgrade_camera},
+    {"/6085", on_get_online_upgrade},
+    {"/6086", on_del_online_upgrade},
+    {"/6087", on_check_nvr_online_upgrade},
+    {"/6088", on_nvr_online_upgrade},
+    {"/6089", on_check_ipc_online_upgrade},
     {"/vb.htm", legacy<on_cgi_vb_htm>},
 };
 }  // namespace
