@@ -65,7 +65,7 @@ Answer render_search(const ReplyView &r, int page, const std::string &language) 
     }
     trans_deinit();
     JsonOut out;
-    out.add("count", count).add("num", num).add("curPageNum", page).add("log", log);
+    out.add("count", count).add("num", entries).add("curPageNum", page).add("log", log);
     return Answer::json(out);
 }
 
