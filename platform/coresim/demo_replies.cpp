@@ -7,12 +7,23 @@ namespace coresim {
 
 std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
-    for (std::span<const DemoEntry> table : {kDemoSystem, kDemoCamera, kDemoEvent}) {
+    for (std::span<const DemoEntry> table :
+         {kDemoSystem, kDemoCamera, kDemoEvent, kDemoUpgrade, kDemoLog}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
             Answer a;
             a.type = request_type + 5000u;
-            a.parts.push_back(e.make(request));
+            if (e.later) {
+                Later l = e.later(request);
+                if (l.fd < 0) return std::nullopt;
+                a.later_fd = l.fd;
+                a.later = std::move(l.finish);
+            } else if (e.silent) {
+                e.make(request);
+                return std::nullopt;
+            } else {
+                a.parts.push_back(e.make(request));
+            }
             return a;
         }
     }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -11,16 +12,28 @@ namespace coresim {
 
 using Payload = std::vector<unsigned char>;
 
+// A reply that a child process produces: the server waits (without
+// blocking) until `fd` is readable or closed, then sends finish()'s payload.
+struct Later {
+    int fd = -1;
+    std::function<Payload()> finish;
+};
+
 // A waited request type and the function that builds its reply payload from
-// the request payload.
+// the request payload. `later` replaces `make` for replies that take a child
+// process; a `silent` entry only observes a notice and sends nothing back.
 struct DemoEntry {
     uint32_t request_type;
     Payload (*make)(std::span<const unsigned char> request);
+    Later (*later)(std::span<const unsigned char> request) = nullptr;
+    bool silent = false;
 };
 
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
+extern const std::span<const DemoEntry> kDemoUpgrade;
+extern const std::span<const DemoEntry> kDemoLog;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -14,6 +15,11 @@ struct Answer {
     uint32_t type = 0;                              // reply type (request type + 5000)
     unsigned delay_ms = 0;                          // wait before the first part goes out
     std::vector<std::vector<unsigned char>> parts;  // one reply frame each, in order
+    // A reply that comes later (a child process at work): once `later_fd`
+    // is readable or closed the server sends later()'s payload as the one
+    // part and closes the descriptor. -1: the parts above go out now.
+    int later_fd = -1;
+    std::function<std::vector<unsigned char>()> later;
 };
 
 // Reads DIR/<T+5000>.bin, or .1.bin, .2.bin, ... and DIR/<T+5000>.delay_ms at
