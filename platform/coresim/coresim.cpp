@@ -15,6 +15,7 @@
 #include <cstring>
 #include <string>
 
+#include "demo_sysinfo.h"
 #include "devroot.h"
 #include "kz_frame.h"
 #include "server.h"
@@ -105,7 +106,9 @@ int main(int argc, char **argv) {
     int listen_fd = listen_at(path, path + ".tmp" + std::to_string(getpid()));
     struct stat ours {};
     if (listen_fd < 0 || stat(path.c_str(), &ours) != 0) return 1;
+    if (coresim::core_presence_start() != 0) std::fprintf(stderr, "coresim: no /tmp/kzcore\n");
     int rc = coresim::serve(listen_fd, sig_fd, journal_fd, opt);
+    coresim::core_presence_stop();
     remove_socket(path, ours);
     return rc;
 }

@@ -8,7 +8,7 @@ namespace coresim {
 std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
     for (std::span<const DemoEntry> table :
-         {kDemoSystem, kDemoCamera, kDemoEvent, kDemoUpgrade, kDemoLog}) {
+         {kDemoSystem, kDemoCamera, kDemoEvent, kDemoSysinfo, kDemoUpgrade, kDemoLog}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
             Answer a;

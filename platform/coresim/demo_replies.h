@@ -32,6 +32,7 @@ struct DemoEntry {
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
+extern const std::span<const DemoEntry> kDemoSysinfo;
 extern const std::span<const DemoEntry> kDemoUpgrade;
 extern const std::span<const DemoEntry> kDemoLog;
 

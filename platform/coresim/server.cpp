@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "demo_sysinfo.h"
 #include "kz_frame.h"
 #include "replies.h"
 
@@ -99,6 +100,7 @@ class Server {
 void Server::on_message(Conn &c, const kz_msg_head &head, const unsigned char *payload) {
     const uint32_t type = head.w[kz::kTypeWord], size = head.w[kz::kSizeWord];
     if (journal_fd_ >= 0) write_journal(journal_fd_, type, payload, size);
+    core_presence_on_message(type, opt_.demo);
     std::optional<Answer> a;
     if (!opt_.replies.empty()) a = answer_from_dir(opt_.replies, type);
     if (!a && opt_.demo) a = answer_from_demo(type, {payload, size});
@@ -180,7 +182,7 @@ void Server::flush(Conn &c) {
 }
 
 int Server::next_timeout_ms() const {
-    int best = -1;
+    int best = core_presence_timeout_ms();
     const auto now = Clock::now();
     for (const Conn &c : conns_) {
         if (!c.out.empty() || c.queue.empty()) continue;
@@ -212,6 +214,7 @@ void Server::drain(int listen_fd) {
 int Server::run(int listen_fd, int signal_fd) {
     std::vector<pollfd> fds;
     for (;;) {
+        core_presence_tick();
         for (Conn &c : conns_)
             flush(c);
         for (const Conn &c : conns_)

@@ -100,8 +100,7 @@ struct LogExportEntry {
 static_assert(sizeof(LogExportEntry) == 672 + 4096);
 static_assert(offsetof(LogExportEntry, info) == 672);
 
-// Operation codes (sub types) and the parameter this system writes with them.
+// Main type of the operation records; sub type of a recorder upgrade (the
+// other operation codes sit with the messages of their area).
 inline constexpr int LOG_MAIN_OPERATION = 4;
-inline constexpr int LOG_SUB_RESTART = 200;
 inline constexpr int LOG_SUB_UPGRADE = 203;
-inline constexpr int LOG_PARAM_SYSTEM = 900;

@@ -3,7 +3,11 @@
 #include "handler.h"
 #include "log_search.h"
 #include "login.h"
+#include "maintenance.h"
 #include "modules.h"
+#include "profile.h"
+#include "restart_codes.h"
+#include "sysinfo.h"
 #include "upgrade.h"
 #include "users.h"
 #include "vbhtm.h"
@@ -21,11 +25,32 @@ const WebRes kSystemTable[] = {
     {"/6075", legacy<on_modify_poe_camera_pwd>},
     {"/6076", legacy<on_cgi_core_request_3267>},
     {"/6077", legacy<on_cgi_set_user_info>},
+    // logs: search, entry text, type list, CSV export
     {"/1002", on_get_log_info},
     {"/1003", on_download_logfile},
     {"/1015", on_get_log_type_list},
     {"/1021", on_get_log_details},
     {"/1022", on_check_download_log},
+    // system: information, restart, restore, maintenance, configuration export and import
+    {"/1004", on_restart_device},
+    {"/1005", on_get_restart_state},
+    {"/1006", on_restore_device},
+    {"/1009", on_get_system_info},
+    {"/1020", on_get_system_info},
+    {"/1012", on_set_system_info},
+    {"/1014", on_set_system_log},
+    {"/1016", on_get_auto_maintenance},
+    {"/1017", on_set_auto_maintenance},
+    {"/1023", on_clear_kzfs_dbup},
+    {"/1024", on_clear_permission_update},
+    {"/1032", on_get_auto_reboot},
+    {"/1033", on_set_auto_reboot},
+    {"/6080", on_get_general_settings},
+    {"/6081", on_set_general_settings},
+    {"/1007", on_export_config},
+    {"/1008", on_import_config},
+    {"/1013", on_download_config},
+    // upgrades: recorder image, cameras, online service
     {"/1010", on_upgrade_system, Body::Text, Upload::Stream},
     {"/1011", on_clean_upgrade_files},
     {"/1034", on_cgi_upgrade_system_init},

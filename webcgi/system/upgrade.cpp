@@ -11,12 +11,13 @@
 
 #include "devroot.h"
 #include "log_msgs.h"
+#include "restart.h"
+#include "system_msgs.h"
 #include "text.h"
 #include "upgrade_msgs.h"
 
 namespace {
 
-constexpr int kMsgReboot = 1703;
 constexpr Limit kImageKinds{0, 1};  // 0 recorder, 1 camera
 
 constexpr Field kOfferFields[] = {
@@ -29,13 +30,6 @@ constexpr Field kOfferFields[] = {
 
 bool image_exists(const char *device_path) {
     return access(nvr::dev_path(device_path).c_str(), F_OK) == 0;
-}
-
-// The restart /1004 does: operation log 200, then the reboot message.
-// Switch to the maintenance module's restart once it is on main.
-void restart_device() {
-    cgi_log_operation(LOG_SUB_RESTART, LOG_PARAM_SYSTEM, 0);
-    cgi_notify(kMsgReboot, nullptr, 0);
 }
 
 // {"res": n}. Switch to the network module's int renderer once it is on main.
@@ -61,7 +55,7 @@ Answer install_recorder(int32_t reset, Answer ok, Answer (*failed)(int), Answer 
             std::optional<int32_t> result = reply_int(r);
             if (!result) return no_reply;
             if (*result != 0) return failed(*result);
-            return std::move(ok).then(restart_device);
+            return answer_then_restart(std::move(ok));
         },
         no_reply);
 }
