@@ -1,8 +1,8 @@
 // Demo answers of the event area (see demo_replies.h).
 #include <cstring>
 
-#include "motion_msg.h"
 #include "demo_replies.h"
+#include "motion_msg.h"
 
 namespace coresim {
 namespace {

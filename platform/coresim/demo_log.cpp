@@ -131,11 +131,8 @@ Payload details(std::span<const unsigned char> request) {
 }
 
 constexpr DemoEntry kEntries[] = {
-    {MSG_OPERATION_LOG, observe, nullptr, true},
-    {MSG_OPERATION_LOG_EX, observe, nullptr, true},
-    {MSG_LOG_SEARCH, search},
-    {MSG_LOG_EXPORT, export_file},
-    {MSG_LOG_DETAILS, details},
+    {MSG_OPERATION_LOG, observe},  {MSG_OPERATION_LOG_EX, observe}, {MSG_LOG_SEARCH, search},
+    {MSG_LOG_EXPORT, export_file}, {MSG_LOG_DETAILS, details},
 };
 
 }  // namespace

@@ -7,8 +7,8 @@ namespace coresim {
 
 std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
-    for (std::span<const DemoEntry> table :
-         {kDemoSystem, kDemoCamera, kDemoEvent, kDemoSysinfo, kDemoUpgrade, kDemoLog}) {
+    for (std::span<const DemoEntry> table : {kDemoSystem, kDemoCamera, kDemoEvent, kDemoSysinfo,
+                                             kDemoNetwork, kDemoUpgrade, kDemoLog}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
             Answer a;
@@ -18,12 +18,11 @@ std::optional<Answer> answer_from_demo(uint32_t request_type,
                 if (l.fd < 0) return std::nullopt;
                 a.later_fd = l.fd;
                 a.later = std::move(l.finish);
-            } else if (e.silent) {
-                e.make(request);
-                return std::nullopt;
-            } else {
-                a.parts.push_back(e.make(request));
+                return a;
             }
+            Payload p = e.make(request);
+            if (p.empty()) return std::nullopt;
+            a.parts.push_back(std::move(p));
             return a;
         }
     }

@@ -19,20 +19,20 @@ struct Later {
     std::function<Payload()> finish;
 };
 
-// A waited request type and the function that builds its reply payload from
-// the request payload. `later` replaces `make` for replies that take a child
-// process; a `silent` entry only observes a notice and sends nothing back.
+// A request type and the function that builds its reply payload from the
+// request payload. An empty payload sends no reply (a notice the demo acts on).
+// `later` replaces `make` for replies that take a child process.
 struct DemoEntry {
     uint32_t request_type;
     Payload (*make)(std::span<const unsigned char> request);
     Later (*later)(std::span<const unsigned char> request) = nullptr;
-    bool silent = false;
 };
 
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
 extern const std::span<const DemoEntry> kDemoSysinfo;
+extern const std::span<const DemoEntry> kDemoNetwork;
 extern const std::span<const DemoEntry> kDemoUpgrade;
 extern const std::span<const DemoEntry> kDemoLog;
 

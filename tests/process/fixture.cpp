@@ -221,14 +221,14 @@ Result DeviceTest::multipart(const std::string &code, const std::string &query,
     return cgi(env, body);
 }
 
-void DeviceTest::start_core(bool demo) {
+void DeviceTest::start_core(bool demo, const std::string &path) {
     fs::create_directories(root_ + "/.replies");
     std::vector<std::string> argv = split_words(NVR_EMULATOR);
     for (std::string a : {bin("coresim"), std::string("--journal"), root_ + "/.journal",
                           std::string("--replies"), root_ + "/.replies"})
         argv.push_back(a);
     if (demo) argv.push_back("--demo");
-    std::vector<std::string> envs = {"NVR_ROOT=" + root_, "PATH=/usr/bin:/bin"};
+    std::vector<std::string> envs = {"NVR_ROOT=" + root_, "PATH=" + path};
     auto av = c_array(argv), ev = c_array(envs);
     ASSERT_EQ(posix_spawnp(&core_pid_, av[0], nullptr, nullptr, av.data(), ev.data()), 0);
     std::string sock = root_ + "/var/run/kzsocket";

@@ -54,8 +54,8 @@ class DeviceTest : public ::testing::Test {
                      const std::string &boundary, const Env &extra = {});
     Result cgi(const Env &env, const std::string &body = "");
 
-    // Core simulator; started on demand by tests that need it.
-    void start_core(bool demo = false);
+    // Core simulator; started on demand by tests that need it, with `path` as its PATH.
+    void start_core(bool demo = false, const std::string &path = "/usr/bin:/bin");
     void stop_core();
     std::vector<JournalEntry> journal() const;
     void set_reply(int reply_type, const std::string &payload);

@@ -223,6 +223,10 @@ TEST_F(Logs, TypeListAndExportCheck) {
 
 class Export : public Logs {
   protected:
+    void SetUp() override {
+        Logs::SetUp();
+        write_file(host("/mnt/nand/mac.conf"), "00:1A:2B:3C:4D:5E\r\nrest\n");
+    }
     // Writes the export file the core daemon would and scripts its reply.
     void core_writes(const std::vector<LogExportEntry> &entries, int32_t count = -1,
                      const char *path = "/tmp/export.bin") {
@@ -249,7 +253,7 @@ class Export : public Logs {
     std::string csv_of(const Result &r) {
         static const std::regex head(
             "Content-Type:application/octet-stream\r\nContent-Disposition: attachment; filename= "
-            "Operation_log_[0-9A-F:]{17}_20[0-9]{12}\\.csv\r\n\r\n");
+            "Operation_log_00:1A:2B:3C:4D:5E_20[0-9]{12}\\.csv\r\n\r\n");
         std::smatch m;
         if (!std::regex_search(r.out, m, head) || m.position(0) != 0) {
             ADD_FAILURE() << r.out.substr(0, 200);

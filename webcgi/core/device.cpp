@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "netsim.h"
 #include "records.h"
 #include "shell.h"
 #include "text.h"
@@ -16,6 +17,16 @@
 namespace {
 void read_mac(const char *ifname, char *out, const char *fallback) {
     std::snprintf(out, 18, "%s", fallback);
+    if (netsim::active()) {
+        // The simulated interface's "mac=" line; the fallback when it has none.
+        unsigned m[6];
+        auto text = netsim::get(ifname, "mac");
+        if (text && std::sscanf(text->c_str(), "%2x:%2x:%2x:%2x:%2x:%2x", &m[0], &m[1], &m[2],
+                                &m[3], &m[4], &m[5]) == 6)
+            std::snprintf(out, 18, "%02X:%02X:%02X:%02X:%02X:%02X", m[0] & 255u, m[1] & 255u,
+                          m[2] & 255u, m[3] & 255u, m[4] & 255u, m[5] & 255u);
+        return;
+    }
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return;
     struct ifreq ifr {};

@@ -9,22 +9,21 @@
 #include <ctime>
 #include <memory>
 
-#include "device.h"
 #include "devroot.h"
 #include "handler.h"
 #include "log_search.h"
 #include "log_search_common.h"
+#include "network/net_common.h"
 #include "text.h"
 #include "trans.h"
 
 namespace {
 
-// The MAC text of the file name. Switch to the network module's
-// read_mac_conf once it exists; until then the eth0 address.
+// The device MAC text of "/mnt/nand/mac.conf" ("" when it cannot be read).
 std::string export_mac_text() {
-    char eth0[18] = "", eth1[18] = "";
-    get_mac_addr(eth0, eth1);
-    return field_text(eth0, sizeof eth0).data();
+    char mac[64];
+    read_mac_conf(mac, sizeof mac);
+    return mac;
 }
 
 std::string export_file_name(int main_type) {

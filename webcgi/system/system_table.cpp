@@ -5,6 +5,7 @@
 #include "login.h"
 #include "maintenance.h"
 #include "modules.h"
+#include "network/network_handlers.h"
 #include "profile.h"
 #include "restart_codes.h"
 #include "sysinfo.h"
@@ -17,6 +18,8 @@ const WebRes kSystemTable[] = {
     {"/1000", legacy<on_user_login>},
     {"/1001", legacy<on_change_language>},
     {"/1018", legacy<on_user_login_from_mail>},
+    {"/1030", on_get_upnp_info},
+    {"/1031", on_set_upnp_info},
     {"/6070", legacy<on_get_user_list>},
     {"/6071", legacy<on_add_new_user>},
     {"/6072", legacy<on_set_user_info>},
@@ -62,6 +65,8 @@ const WebRes kSystemTable[] = {
     {"/6087", on_check_nvr_online_upgrade},
     {"/6088", on_nvr_online_upgrade},
     {"/6089", on_check_ipc_online_upgrade},
+    {"/6300", on_get_access_filter},
+    {"/6301", on_set_access_filter},
     {"/vb.htm", legacy<on_cgi_vb_htm>},
 };
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "devroot.h"
 #include "log_msgs.h"
+#include "network/net_common.h"
 #include "restart.h"
 #include "system_msgs.h"
 #include "text.h"
@@ -32,19 +33,6 @@ bool image_exists(const char *device_path) {
     return access(nvr::dev_path(device_path).c_str(), F_OK) == 0;
 }
 
-// {"res": n}. Switch to the network module's int renderer once it is on main.
-Answer res_answer(int n) {
-    JsonOut out;
-    out.add("res", n);
-    return Answer::json(out);
-}
-
-// The int of a one-int reply; nullopt when the reply is shorter.
-std::optional<int32_t> reply_int(const ReplyView &r) {
-    int32_t v = 0;
-    return r.read(0, v) ? std::optional<int32_t>(v) : std::nullopt;
-}
-
 // Recorder install (1713): only result 0 is success; it answers `ok` and
 // restarts after the answer. Another result answers `failed(result)`.
 Answer install_recorder(int32_t reset, Answer ok, Answer (*failed)(int), Answer no_reply) {
@@ -62,13 +50,11 @@ Answer install_recorder(int32_t reset, Answer ok, Answer (*failed)(int), Answer 
 
 // Waited one-int exchange answered as {"res": n}; "CGI ERROR" without a reply.
 Answer query_res(int type, const void *payload, size_t size) {
-    return cgi_query(
-        type, payload, size,
-        [](const ReplyView &r) {
-            std::optional<int32_t> v = reply_int(r);
-            return v ? res_answer(*v) : Answer::error(CGI_TEXT);
-        },
-        Answer::error(CGI_TEXT));
+    return query_int(type, payload, size, IntReply::Res, Answer::error(CGI_TEXT));
+}
+
+Answer res_answer(int n) {
+    return render_int(IntReply::Res, n);
 }
 
 json_object *offer_json(const UpgradeOffer &offer) {
