@@ -27,16 +27,16 @@ struct Outgoing {
 
 struct Conn {
     int fd = -1;
-    uint64_t id = 0;  // never reused, unlike fd
     Bytes in;
     std::deque<Outgoing> queue;  // replies in order; the head waits for its due time
     Bytes out;                   // bytes being written now
     size_t out_off = 0;
     uint32_t seq = 0;
+    unsigned id = 0;  // connections numbered from 1 in the order accepted
     bool dead = false;
 };
 
-void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size) {
+void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size, unsigned conn) {
     static const char kHex[] = "0123456789abcdef";
     std::string line = "{\"type\":" + std::to_string(type) + ",\"size\":" + std::to_string(size) +
                        ",\"payload\":\"";
@@ -45,7 +45,7 @@ void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size)
         line += kHex[p[i] >> 4];
         line += kHex[p[i] & 15];
     }
-    line += "\"}\n";
+    line += "\",\"conn\":" + std::to_string(conn) + "}\n";
     // One write per line: with O_APPEND the line lands whole, even when a
     // reader looks at the file while the simulator runs.
     size_t off = 0;
@@ -59,7 +59,7 @@ void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size)
 
 // A reply a child process is still working on.
 struct Pending {
-    uint64_t conn_id;
+    unsigned conn_id;
     int fd;
     uint32_t type, request_seq;
     std::function<Bytes()> finish;
@@ -91,7 +91,7 @@ class Server {
     void finish_pending(size_t i);
 
     int journal_fd_;
-    uint64_t next_id_ = 0;
+    unsigned accepted_ = 0;
     std::vector<Pending> pending_;
     const Options &opt_;
     std::vector<Conn> conns_;
@@ -99,7 +99,7 @@ class Server {
 
 void Server::on_message(Conn &c, const kz_msg_head &head, const unsigned char *payload) {
     const uint32_t type = head.w[kz::kTypeWord], size = head.w[kz::kSizeWord];
-    if (journal_fd_ >= 0) write_journal(journal_fd_, type, payload, size);
+    if (journal_fd_ >= 0) write_journal(journal_fd_, type, payload, size, c.id);
     core_presence_on_message(type, opt_.demo);
     std::optional<Answer> a;
     if (!opt_.replies.empty()) a = answer_from_dir(opt_.replies, type);
@@ -199,7 +199,7 @@ void Server::accept_all(int listen_fd) {
         if (fd < 0) return;
         conns_.push_back(Conn{});
         conns_.back().fd = fd;
-        conns_.back().id = ++next_id_;
+        conns_.back().id = ++accepted_;
     }
 }
 

@@ -35,6 +35,12 @@ int get_param_value(const char *db, const char *key, char *buf, int size, const 
 // The stored value read as a decimal integer (strtol rules: leading blanks and sign, digits up
 // to the first other character); `def` when absent, without digits, or outside int range.
 int get_param_int(const char *db, const char *key, int def);
+
+// Web sessions (the sign-in gate). Open records session `id` of `user`,
+// lapsing `ttl` seconds after `now`, and drops lapsed ones: 0 or -1. Touch
+// renews a live session: 0, or -1 when it is unknown, lapsed or the store failed.
+int kzdb_session_open(const char *db, const char *id, const char *user, long long now, int ttl);
+int kzdb_session_touch(const char *db, const char *id, long long now, int ttl);
 // Replace the value of an existing key. -1 (and nothing stored) when the key is absent.
 int set_param_value(const char *db, const char *key, const char *val);
 int set_param_int(const char *db, const char *key, int val);

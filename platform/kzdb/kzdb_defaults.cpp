@@ -25,6 +25,7 @@ constexpr ParamDefault kParamDefaults[] = {
     {"software_version", "7x.7.0.9"},  // Parts 1.3, 3.1
     {"hardware_version", "V1.1"},      // reported at sign-in
     {"max_cameras", "32"},             // camera channels in use
+    {"web_session_gate", "0"},         // 1: codes need a signed-in session (see webcgi gate)
 };
 
 struct RecordDefault {

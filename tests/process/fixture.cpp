@@ -250,8 +250,6 @@ std::vector<JournalEntry> DeviceTest::journal() const {
     std::istringstream in(read_file(root_ + "/.journal"));
     for (std::string line; std::getline(in, line);) {
         JournalEntry e;
-        char hexbuf[1];
-        (void)hexbuf;
         if (sscanf(line.c_str(), "{\"type\":%d,\"size\":%d", &e.type, &e.size) != 2) continue;
         size_t p = line.find("\"payload\":\"");
         if (p != std::string::npos) {
@@ -259,6 +257,8 @@ std::vector<JournalEntry> DeviceTest::journal() const {
             for (; p + 1 < line.size() && line[p] != '"'; p += 2)
                 e.payload += static_cast<char>(std::stoi(line.substr(p, 2), nullptr, 16));
         }
+        if (size_t c = line.find("\"conn\":"); c != std::string::npos)
+            e.conn = std::atoi(line.c_str() + c + 7);
         out.push_back(e);
     }
     return out;

@@ -23,6 +23,7 @@ struct JournalEntry {
     int type = 0;
     int size = 0;
     std::string payload;  // raw bytes
+    int conn = 0;         // connection number (from 1, in the order accepted)
 };
 
 using Env = std::map<std::string, std::string>;

@@ -27,17 +27,25 @@ void echo_keep(char *text) {
     cgi_upload_keep();
     echo(text);
 }
-// "/ipc?T": sends message T and answers through the common JSON callback.
-void *on_probe_ipc_callback(void *arg, const kz_msg_head *head, const void *payload) {
-    ReplyView r(head, payload);
-    on_cgi_common_json_cb(static_cast<int>(r.count<int32_t>()), payload);
-    return arg;
-}
-void ipc(char *text) {
+// "/ipc?T": sends message T and answers through the common JSON renderer.
+Answer ipc(Request &rq) {
     int32_t value = 7;
-    cgi_start_ipc(on_probe_ipc_callback, atoi(text), sizeof value, &value, 0);
-    if (cgi_reply_timed_out()) cgi_error_to_webserver(CGI_JSON);
-    cgi_stop_ipc(0);
+    return cgi_query(atoi(rq.text), value, on_cgi_common_json_cb, Answer::error(CGI_JSON));
+}
+// "/ipcx?T": the same, but expects a reply type the simulator never sends.
+Answer ipc_other(Request &rq) {
+    int32_t value = 7;
+    int type = atoi(rq.text);
+    return cgi_query(type, value, on_cgi_common_json_cb, Answer::error(CGI_JSON),
+                     static_cast<uint32_t>(type) + KZ_REPLY_OFFSET + 1);
+}
+// "/chan?T": two notices, a query of T, one more notice after the answer.
+Answer chan(Request &rq) {
+    int32_t n1 = 1, n2 = 2, n3 = 3;
+    cgi_notify(1111, n1);
+    cgi_notify(1112, n2);
+    Answer a = cgi_query(atoi(rq.text), n1, on_cgi_common_json_cb, Answer::error(CGI_JSON));
+    return std::move(a).then([n3] { cgi_notify(1113, n3); });
 }
 const WebRes kProbe[] = {
     {"/probe", legacy<echo>},
@@ -47,7 +55,9 @@ const WebRes kProbe[] = {
     {"/2079", legacy<echo>, Body::Text, Upload::Marker},
     {"/1019", legacy<echo>, Body::Text, Upload::Temp},
     {"/oem", legacy<echo>, Body::Text, Upload::Temp},
-    {"/ipc", legacy<ipc>},
+    {"/ipc", ipc},
+    {"/ipcx", ipc_other},
+    {"/chan", chan},
 };
 }  // namespace
 

@@ -11,9 +11,7 @@ int cgi_log(const char *file, int line, const char *func, const char *fmt, ...)
 
 #define CGI_LOG(...) cgi_log(__FILE_NAME__, __LINE__, "", __VA_ARGS__)
 
-// The operation-log record and its message numbers live in the protocol
-// catalogue (the log pages read the same record back).
-#include "log_msgs.h"
+#include "oplog.h"
 
 // Zeroes the record, sets main type 4 and the constant 1, and fills the
 // client address and the user name of the request. -1 for a null record.

@@ -37,25 +37,21 @@ int cgi_error_to_webserver(int kind) {
     return 0;
 }
 
-void on_cgi_common_json_cb(int count, const void *data) {
-    if (count < 1 || !data || !cgi_reply_claim()) return;
+Answer on_cgi_common_json_cb(const ReplyView &reply) {
     int32_t status;
-    std::memcpy(&status, data, sizeof status);
+    if (!reply.get(0, status)) return Answer::error(CGI_JSON);
     char body[64];
     snprintf(body, sizeof body, "{ \"status\": %d }", static_cast<int>(status));
-    cgi_writeback_webserver(CGI_JSON, body);
-    cgi_reply_done(1);
+    return Answer::json(body);
 }
 
-void on_cgi_common_text_cb(void *, int status, const char *detail) {
-    if (!cgi_reply_claim()) return;
+Answer on_cgi_common_text_cb(int status, const char *detail) {
     char body[256];
     int n = snprintf(body, sizeof body,
                      status >= 0 ? "CGI OK status:[%d]" : "CGI ERROR status:[%d]", status);
     if (detail && n >= 0 && static_cast<size_t>(n) < sizeof body)
         snprintf(body + n, sizeof body - n, ", data:[%s]", detail);
-    cgi_writeback_webserver(CGI_TEXT, body);
-    cgi_reply_done(1);
+    return Answer::text(body);
 }
 
 int cgi_write_download(const char *filename, const void *data, size_t size) {

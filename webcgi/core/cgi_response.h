@@ -3,6 +3,10 @@
 
 #include <string_view>
 
+#include "answer.h"
+
+class ReplyView;
+
 inline constexpr int CGI_TEXT = 0;  // "Content-type: text/plain"
 inline constexpr int CGI_JSON = 1;  // "Content-type: application/json"
 
@@ -13,14 +17,13 @@ int cgi_writeback_webserver(int kind, std::string_view text);
 // "CGI ERROR" (kind 0) or {status:"CGI ERROR"} (kind 1). Returns 0.
 int cgi_error_to_webserver(int kind);
 
-// The two common reply writers claim the response first (a late or second
-// reply writes nothing).
-// Reply callback shape for replies that start with one 32-bit status:
-// writes {"status": <first int>} and marks the reply done when count >= 1.
-void on_cgi_common_json_cb(int count, const void *data);
-// Writes "CGI OK status:[%d]" / "CGI ERROR status:[%d]" (+ ", data:[%s]"),
-// cut to 255 characters, and marks the reply done.
-void on_cgi_common_text_cb(void *unused, int status, const char *detail);
+// The two common reply renderers, for cgi_query (webcgi/core/query.h).
+// {"status": <first int>} under the JSON header; the JSON error reply when
+// the reply holds no whole int.
+Answer on_cgi_common_json_cb(const ReplyView &reply);
+// "CGI OK status:[%d]" / "CGI ERROR status:[%d]" (+ ", data:[%s]"), cut to
+// 255 characters, as text.
+Answer on_cgi_common_text_cb(int status, const char *detail);
 
 // Writes a file download: octet-stream header, the attachment name, then the
 // bytes. Returns 0, or -1 when nothing could be written.

@@ -95,6 +95,12 @@ constexpr Field make_table(const char *key, size_t offset, std::span<const Field
 // FIELD(Record, member, "key" [, Limit{lo, hi} [, flags]])
 #define FIELD(Rec, member, key, ...) \
     field_detail::make<decltype(Rec::member)>(key, offsetof(Rec, member) __VA_OPT__(, ) __VA_ARGS__)
+// FIELD_AT(Record, array_member, index, "key" [, Limit [, flags]]): one element
+// of a fixed array under a key of its own.
+#define FIELD_AT(Rec, member, index, key, ...)                                                     \
+    field_detail::make<std::remove_extent_t<decltype(Rec::member)>>(                               \
+        key, offsetof(Rec, member) + (index) * sizeof(std::remove_extent_t<decltype(Rec::member)>) \
+                                                   __VA_OPT__(, ) __VA_ARGS__)
 // FIELD_TABLE(Record, member, "key", kElementFields [, flags]): a fixed array of
 // records as a JSON array of objects.
 #define FIELD_TABLE(Rec, member, key, ...) \

@@ -13,6 +13,7 @@
 #include "cgi_response.h"
 #include "device.h"
 #include "devroot.h"
+#include "handler.h"
 #include "kzdb.h"
 #include "shell.h"
 #include "text.h"
@@ -22,8 +23,11 @@ namespace {
 constexpr int MSG_SET_LANGUAGE = 4000;
 constexpr int kMaxQuery = 255;  // the query is looked at up to here
 
-void reply(const char *text) {
-    cgi_writeback_webserver(CGI_TEXT, text);
+// Each option answers its own text, header included: one request may carry
+// several options, and so several replies in one body.
+void reply(std::string &out, const char *text) {
+    out += "Content-type: text/plain\r\n\r\n";
+    out += text;
 }
 
 void store_param(const char *key, const char *value) {
@@ -33,22 +37,22 @@ void store_param(const char *key, const char *value) {
         add_param_value(KZDB_PATH, key, value);
 }
 
-void opt_setlang(const HttpOption &opt) {
+void opt_setlang(const HttpOption &opt, std::string &out) {
     int32_t lang = atoi(opt.value);
     cgi_send_ipc(MSG_SET_LANGUAGE, &lang, sizeof lang);
-    reply("OK");
+    reply(out, "OK");
 }
 
-void opt_setdefault(const HttpOption &) {}
+void opt_setdefault(const HttpOption &, std::string &) {}
 
-void opt_decode(const HttpOption &opt) {
+void opt_decode(const HttpOption &opt, std::string &out) {
     store_param("decode", opt.value);
-    reply("OK");
+    reply(out, "OK");
 }
 
-void opt_hotplug(const HttpOption &opt) {
+void opt_hotplug(const HttpOption &opt, std::string &out) {
     store_param("hdmihotplug", opt.value);
-    reply("OK");
+    reply(out, "OK");
 }
 
 int copy_device_file(const char *from, const char *to) {
@@ -76,7 +80,7 @@ void touch_device_file(const char *path) {
 
 // Undoes an OEM customisation: stock logo and GUI, stock web pages, and the
 // markers that make the core daemon erase the OEM network and user settings.
-void opt_oemclean(const HttpOption &) {
+void opt_oemclean(const HttpOption &, std::string &out) {
     copy_device_file("/mnt/nand2/logo.jpg_bk", "/opt/app/bin/logo.jpg");
     copy_device_file("/mnt/nand2/gui.rcc_bk", "/opt/app/bin/gui.rcc");
     remove_files_in("/mnt/nand2");
@@ -89,21 +93,21 @@ void opt_oemclean(const HttpOption &) {
     set_param_int(KZDB_PATH, "oem_type", 0);
     touch_device_file("/mnt/nand/app/eraseall");
     sync();
-    reply("OK");
+    reply(out, "OK");
 }
 
-void opt_paratest(const HttpOption &opt) {
-    if (std::strcmp(opt.value, "chipinfo") != 0) return reply("Param ERROR");
+void opt_paratest(const HttpOption &opt, std::string &out) {
+    if (std::strcmp(opt.value, "chipinfo") != 0) return reply(out, "Param ERROR");
     char info[64] = {};
-    if (get_chip_info(info, sizeof info) != 0) return reply("ERROR");
+    if (get_chip_info(info, sizeof info) != 0) return reply(out, "ERROR");
     std::string text = std::string("OK chipinfo=") + info + "\n";
-    reply(text.c_str());
+    reply(out, text.c_str());
 }
 
-void opt_softversion(const HttpOption &) {
+void opt_softversion(const HttpOption &, std::string &out) {
     char version[256];
     get_param_value(KZDB_PATH, "software_version", version, sizeof version, "7x.7.0.9");
-    reply(version);
+    reply(out, version);
 }
 
 // The identity options (chipupdate, modelupdate) join this table with their
@@ -139,15 +143,23 @@ const HttpOptionEntry *http_option_search(const HashIndex &h, const char *name) 
 
 }  // namespace
 
-void on_cgi_vb_htm(char *request_text) {
+Answer on_cgi_vb_htm(Request &rq) {
     HashIndex index;
     hash_table_init(index);
     HttpOption opts[kMaxQuery];
-    int count = vb_parse_request(request_text ? request_text : "", opts, kMaxQuery);
-    if (count <= 0) return reply("PARAM ERROR");
+    std::string out;
+    int count = vb_parse_request(rq.text, opts, kMaxQuery);
+    if (count <= 0) {
+        reply(out, "PARAM ERROR");
+        return Answer::raw(out);
+    }
     for (int i = 0; i < count; ++i) {
         const HttpOptionEntry *e = http_option_search(index, opts[i].name);
-        if (!e) return reply("ERROR");
-        e->handler(opts[i]);
+        if (!e) {
+            reply(out, "ERROR");
+            break;
+        }
+        e->handler(opts[i], out);
     }
+    return Answer::raw(out);
 }

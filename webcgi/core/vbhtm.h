@@ -1,6 +1,6 @@
 // "/vb.htm": small option interpreter for factory and maintenance tools.
 // Query "name=value&name=value" (or one bare option such as "softversion");
-// every option writes its own text reply.
+// every option answers its own text reply, one after the other in one body.
 #pragma once
 
 struct HttpOption {
@@ -9,7 +9,12 @@ struct HttpOption {
 };
 static_assert(sizeof(HttpOption) == 128);
 
-using HttpOptionHandler = void (*)(const HttpOption &opt);
+#include <string>
+
+#include "handler.h"
+
+// Appends the option's reply (header and text) to `out`.
+using HttpOptionHandler = void (*)(const HttpOption &opt, std::string &out);
 
 struct HttpOptionEntry {
     const char *name;
@@ -31,4 +36,4 @@ int ui_decodeing(const char *query, HttpOption *opts, int max);
 int vb_parse_request(const char *text, HttpOption *opts, int max);
 
 // Handler of "/vb.htm".
-void on_cgi_vb_htm(char *request_text);
+Answer on_cgi_vb_htm(Request &rq);

@@ -8,8 +8,8 @@
 
 #include "cgi_json.h"
 #include "cgi_log.h"
-#include "cgi_response.h"
 #include "devroot.h"
+#include "handler.h"
 #include "login.h"
 #include "shell.h"
 
@@ -49,20 +49,19 @@ int write_language_backup(const std::string &path, const char *text) {
 
 }  // namespace
 
-void on_change_language(char *request_text) {
-    JsonPtr req = get_request_json_object(request_text);
-    if (!req || !check_language_list(req.get())) return;
+Answer on_change_language(Request &rq) {
+    if (!check_language_list(rq.json())) return Answer::none();
     int lock = file_lock(kLockPath);
-    if (lock < 0) return;
+    if (lock < 0) return Answer::none();
     std::string bak = nvr::dev_path(kLanguagesBak);
     // The live list is replaced only by a complete copy, in one rename.
-    int rc = write_language_backup(bak, request_text);
+    int rc = write_language_backup(bak, rq.text);
     if (rc == 0) rc = rename(bak.c_str(), nvr::dev_path(kLanguages).c_str());
     int err = errno;
     file_unlock(lock);
     if (rc != 0) {
         CGI_LOG("language list not replaced: %d", err);
-        return;
+        return Answer::none();
     }
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    return Answer::text("OK");
 }

@@ -7,10 +7,11 @@
 #include <cerrno>
 #include <string>
 
-#include "cgi_json.h"
 #include "cgi_log.h"
 #include "cgi_response.h"
 #include "devroot.h"
+#include "gate.h"
+#include "handler.h"
 #include "text.h"
 #include "user_fields.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 constexpr int kLoginUnknown = -1;
 constexpr int kLoginRefused = -2;  // type 3 may not use the web client
-constexpr int kLogSubLogin = 201;
-constexpr int kLogParamLogin = 900;
 constexpr size_t kLoginNameMax = 255;
 
 // The user called `name`, if one may be found: a deleted slot (enable 0, empty
@@ -47,17 +46,6 @@ std::string param_text(const char *key, int size, const char *def) {
     return buf;
 }
 
-void add_login_user(JsonOut &o, const UserRecord &u) {
-    o.add("userName", json_text(user_text(u.name))).add("permission", u.permission);
-    add_user_flags(o, u.local_flags, kLocalFlagKeys);
-    o.add("localliveview", json_text(user_text(u.local_liveview)));
-    o.add("localplayback", json_text(user_text(u.local_playback)));
-    o.add("remotePermisson", u.remote_permission);  // sic: the client reads this spelling
-    add_user_flags(o, u.remote_flags, kRemoteFlagKeys);
-    o.add("remoteliveview", json_text(user_text(u.remote_liveview)));
-    o.add("remoteplayback", json_text(user_text(u.remote_playback)));
-}
-
 void add_device_facts(JsonOut &o) {
     o.add("failoverMode", get_param_int(KZDB_PATH, "failover_mode", 0));
     o.add("sameChannel", get_param_int(KZDB_PATH, "same_channel_exist", 0) == 2 ? 1 : 0);
@@ -74,10 +62,9 @@ void make_ssl_dirs() {
 }
 
 void send_login_log(const std::string &name) {
-    OperationLogRecord rec;
-    cgi_init_log_info(&rec);
-    copy_text(rec.user_name, std::string_view(name).substr(0, sizeof rec.user_name - 1));
-    cgi_send_log(&rec, kLogSubLogin, kLogParamLogin, 0);
+    cgi_log_operation(LOG_SUB_LOGIN, LOG_PARAM_NONE, 0, [&](OperationLogRecord &rec) {
+        copy_text(rec.user_name, std::string_view(name).substr(0, sizeof rec.user_name - 1));
+    });
 }
 
 }  // namespace
@@ -97,26 +84,27 @@ int make_session_id(char (&out)[kSessionIdLength + 1]) {
     return 0;
 }
 
-void on_user_login(char *request_text) {
-    JsonPtr req = get_request_json_object(request_text);
-    if (!req) return;
+Answer on_user_login(Request &rq) {
+    json_object *req = rq.json();
+    if (!req) return Answer::none();
     make_ssl_dirs();
     std::string name;
-    get_user_string_by_json(req.get(), "userName", kLoginNameMax, name);
+    get_user_string_by_json(req, "userName", kLoginNameMax, name);
     UserRecord u{};
-    int result = login_result(req.get(), u, read_login_user(name, u));
+    int result = login_result(req, u, read_login_user(name, u));
     JsonOut o;
     o.add("type", result);
     if (result != kLoginUnknown && result != kLoginRefused) {
         char session[kSessionIdLength + 1];
         if (make_session_id(session) != 0) {
             CGI_LOG("no random bytes for a session identifier: %d", errno);
-            return;
+            return Answer::none();
         }
-        add_login_user(o, u);
+        fields_render_into(kLoginUserJson, &u, o.get());
         o.add("sessionId", session);
         add_device_facts(o);
+        cgi_gate_open_session(session, user_text(u.name));
         send_login_log(name);
     }
-    cgi_writeback_webserver(CGI_TEXT, o.text());
+    return Answer::text(o.text());
 }

@@ -3,10 +3,11 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "account_msgs.h"
 #include "cgi_form.h"
-#include "cgi_ipc.h"
-#include "cgi_response.h"
+#include "handler.h"
 #include "login.h"
 #include "text.h"
 
@@ -51,33 +52,21 @@ std::string mail_cookie_domain(std::string_view host) {
     return std::string(host.substr(0, n));
 }
 
-namespace {
-
-void *on_user_login_from_mail_cb(void *arg, const kz_msg_head *head, const void *payload) {
-    ReplyView r(head, payload);
-    if (r.type() != MSG_MAIL_LOGIN + 5000 || !cgi_reply_claim()) return arg;
-    int32_t verdict = 1;  // a reply without a verdict grants nothing
-    r.get(0, verdict);
-    if (verdict == 0) {
-        std::string domain = mail_cookie_domain(cgiServerAddr);
-        for (const MailCookie &c : kMailCookies)
-            cgiHeaderCookieSetString(c.name, c.value, kMailCookieSeconds, "/", domain.c_str());
-        cgiHeaderLocation("../../html/index.html");
-    } else {
-        cgiHeaderLocation("../../html/home.html");
-    }
-    fflush(cgiOut);
-    cgi_reply_done(1);
-    return arg;
-}
-
-}  // namespace
-
-void on_user_login_from_mail(char *request_text) {
-    if (!request_text || !*request_text) return;
+Answer on_user_login_from_mail(Request &rq) {
+    if (!*rq.text) return Answer::none();
     char link[256] = {};
-    copy_text(link, request_text);
-    cgi_start_ipc(on_user_login_from_mail_cb, MSG_MAIL_LOGIN, sizeof link, link, 0);
-    if (cgi_reply_timed_out()) cgi_error_to_webserver(CGI_TEXT);
-    cgi_stop_ipc(0);
+    copy_text(link, rq.text);
+    return cgi_query(
+        MSG_MAIL_LOGIN, link,
+        [](const ReplyView &r) {
+            int32_t verdict = 1;  // a reply without a verdict grants nothing
+            r.get(0, verdict);
+            if (verdict != 0) return Answer::redirect("../../html/home.html");
+            std::string domain = mail_cookie_domain(cgiServerAddr);
+            std::vector<Answer::Cookie> cookies;
+            for (const MailCookie &c : kMailCookies)
+                cookies.push_back({c.name, c.value, kMailCookieSeconds, "/", domain});
+            return Answer::redirect("../../html/index.html", std::move(cookies));
+        },
+        Answer::error(CGI_TEXT));
 }

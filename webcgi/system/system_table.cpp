@@ -15,19 +15,19 @@
 
 namespace {
 const WebRes kSystemTable[] = {
-    {"/1000", legacy<on_user_login>},
-    {"/1001", legacy<on_change_language>},
-    {"/1018", legacy<on_user_login_from_mail>},
+    {"/1000", on_user_login, Body::Json, Upload::Place, Access::Open},
+    {"/1001", on_change_language, Body::Json, Upload::Place, Access::Open},
+    {"/1018", on_user_login_from_mail, Body::Query, Upload::Place, Access::Open},
     {"/1030", on_get_upnp_info},
     {"/1031", on_set_upnp_info},
-    {"/6070", legacy<on_get_user_list>},
-    {"/6071", legacy<on_add_new_user>},
-    {"/6072", legacy<on_set_user_info>},
-    {"/6073", legacy<on_del_user_info>},
-    {"/6074", legacy<on_get_oem_user_list>},
-    {"/6075", legacy<on_modify_poe_camera_pwd>},
-    {"/6076", legacy<on_cgi_core_request_3267>},
-    {"/6077", legacy<on_cgi_set_user_info>},
+    {"/6070", on_get_user_list},
+    {"/6071", on_add_new_user},
+    {"/6072", on_set_user_info},
+    {"/6073", on_del_user_info},
+    {"/6074", on_get_oem_user_list},
+    {"/6075", on_modify_poe_camera_pwd},
+    {"/6076", on_cgi_core_request_3267},
+    {"/6077", on_cgi_set_user_info},
     // logs: search, entry text, type list, CSV export
     {"/1002", on_get_log_info},
     {"/1003", on_download_logfile},
@@ -67,7 +67,7 @@ const WebRes kSystemTable[] = {
     {"/6089", on_check_ipc_online_upgrade},
     {"/6300", on_get_access_filter},
     {"/6301", on_set_access_filter},
-    {"/vb.htm", legacy<on_cgi_vb_htm>},
+    {"/vb.htm", on_cgi_vb_htm, Body::Query},
 };
 }  // namespace
 

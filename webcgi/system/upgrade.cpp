@@ -13,7 +13,6 @@
 #include "log_msgs.h"
 #include "network/net_common.h"
 #include "restart.h"
-#include "system_msgs.h"
 #include "text.h"
 #include "upgrade_msgs.h"
 
@@ -36,7 +35,7 @@ bool image_exists(const char *device_path) {
 // Recorder install (1713): only result 0 is success; it answers `ok` and
 // restarts after the answer. Another result answers `failed(result)`.
 Answer install_recorder(int32_t reset, Answer ok, Answer (*failed)(int), Answer no_reply) {
-    cgi_log_operation(LOG_SUB_UPGRADE, LOG_PARAM_SYSTEM, 0);
+    cgi_log_operation(LOG_SUB_UPGRADE, LOG_PARAM_NONE, 0);
     return cgi_query(
         MSG_UPGRADE_RECORDER, reset,
         [&](const ReplyView &r) {

@@ -18,19 +18,69 @@ uint32_t user_channel_mask(std::string_view text) {
     return mask;
 }
 
-void add_user_flags(JsonOut &out, const int32_t (&flags)[KZDB_USER_FLAGS],
-                    const char *const (&keys)[KZDB_USER_FLAGS]) {
-    for (int i = 0; i < KZDB_USER_FLAGS; i++)
-        out.add(keys[i], flags[i]);
-}
+namespace {
 
-void get_user_flags_by_json(json_object *req, int32_t (&flags)[KZDB_USER_FLAGS],
-                            const char *const (&keys)[KZDB_USER_FLAGS]) {
-    for (int i = 0; i < KZDB_USER_FLAGS; i++) {
-        int v;
-        if (on_cgi_get_int_from_json(req, keys[i], &v) == 0) flags[i] = v;
-    }
-}
+using U = UserRecord;
+constexpr unsigned char kOut = kFieldRender;
+
+#define USER_FLAGS(side, keys)                                                                   \
+    FIELD_AT(U, side, 0, keys[0]), FIELD_AT(U, side, 1, keys[1]), FIELD_AT(U, side, 2, keys[2]), \
+        FIELD_AT(U, side, 3, keys[3]), FIELD_AT(U, side, 4, keys[4]),                            \
+        FIELD_AT(U, side, 5, keys[5]), FIELD_AT(U, side, 6, keys[6]),                            \
+        FIELD_AT(U, side, 7, keys[7]), FIELD_AT(U, side, 8, keys[8]),                            \
+        FIELD_AT(U, side, 9, keys[9])
+
+constexpr Field kUserFields[] = {
+    FIELD(U, id, "id"),
+    FIELD(U, enable, "enable"),
+    FIELD(U, name, "name"),
+    FIELD(U, password, "password"),
+    FIELD(U, type, "type"),
+    FIELD(U, permission, "permission"),
+    USER_FLAGS(local_flags, kLocalFlagKeys),
+    FIELD(U, local_liveview, "localliveview"),
+    FIELD(U, local_playback, "localplayback"),
+    FIELD(U, remote_permission, "remotePermission"),
+    USER_FLAGS(remote_flags, kRemoteFlagKeys),
+    FIELD(U, remote_liveview, "remoteliveview"),
+    FIELD(U, remote_playback, "remoteplayback"),
+};
+
+constexpr Field kOemUserFields[] = {
+    FIELD(OemUserRecord, id, "id"),
+    FIELD(OemUserRecord, enable, "enable"),
+    FIELD(OemUserRecord, name, "name"),
+    FIELD(OemUserRecord, password, "password"),
+    FIELD(OemUserRecord, type, "type"),
+    FIELD(OemUserRecord, permission, "permission"),
+    FIELD(OemUserRecord, remote_permission, "remotePermission"),
+};
+
+constexpr Field kLoginUserFields[] = {
+    FIELD(U, name, "userName", kAnyInt, kOut),
+    FIELD(U, permission, "permission", kAnyInt, kOut),
+    USER_FLAGS(local_flags, kLocalFlagKeys),
+    FIELD(U, local_liveview, "localliveview", kAnyInt, kOut),
+    FIELD(U, local_playback, "localplayback", kAnyInt, kOut),
+    FIELD(U, remote_permission, "remotePermisson", kAnyInt, kOut),  // sic: the client reads this
+    USER_FLAGS(remote_flags, kRemoteFlagKeys),
+    FIELD(U, remote_liveview, "remoteliveview", kAnyInt, kOut),
+    FIELD(U, remote_playback, "remoteplayback", kAnyInt, kOut),
+};
+
+constexpr Field kFlagFields[] = {
+    USER_FLAGS(local_flags, kLocalFlagKeys),
+    USER_FLAGS(remote_flags, kRemoteFlagKeys),
+};
+
+#undef USER_FLAGS
+
+}  // namespace
+
+const std::span<const Field> kUserJson = kUserFields;
+const std::span<const Field> kOemUserJson = kOemUserFields;
+const std::span<const Field> kLoginUserJson = kLoginUserFields;
+const std::span<const Field> kUserFlagFields = kFlagFields;
 
 void get_user_channel_by_json(json_object *req, UserRecord &rec, const UserChannel &ch,
                               bool with_mask) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "cgi_json.h"
+#include "field_map.h"
 #include "kzdb_records.h"
 #include "text.h"
 
@@ -41,12 +42,13 @@ std::string_view user_text(const char (&field)[N]) {
     return field_text(field, N);
 }
 
-// Appends the ten flags under their keys, in order.
-void add_user_flags(JsonOut &out, const int32_t (&flags)[KZDB_USER_FLAGS],
-                    const char *const (&keys)[KZDB_USER_FLAGS]);
-// Overwrites each flag whose key the request holds; absent keys keep the flag.
-void get_user_flags_by_json(json_object *req, int32_t (&flags)[KZDB_USER_FLAGS],
-                            const char *const (&keys)[KZDB_USER_FLAGS]);
+// JSON forms of the user record, keys in the client's order.
+extern const std::span<const Field> kUserJson;       // "/6070" list entries
+extern const std::span<const Field> kOemUserJson;    // "/6074" list entries
+extern const std::span<const Field> kLoginUserJson;  // the user part of a sign-in reply
+// The twenty permission flags, as requests set them (absent keys keep the flag).
+extern const std::span<const Field> kUserFlagFields;
+
 // Overwrites the channel string `ch` when the request holds its key (cut to
 // 64 characters); with `with_mask` its mask follows the new text.
 void get_user_channel_by_json(json_object *req, UserRecord &rec, const UserChannel &ch,

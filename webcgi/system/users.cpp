@@ -1,69 +1,31 @@
 #include "users.h"
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "cgi_ipc.h"
-#include "cgi_json.h"
-#include "cgi_log.h"
-#include "cgi_response.h"
+#include "account_msgs.h"
 #include "shell.h"
 #include "text.h"
 #include "user_fields.h"
 
 namespace {
 
-constexpr int kLogSubUsers = 204;
-constexpr int kLogParamAddUser = 921;
-constexpr int kLogParamDeleteUser = 922;
-
-json_object *get_user_json_object(const UserRecord &u) {
-    JsonOut o;
-    o.add("id", u.id).add("enable", u.enable);
-    o.add("name", json_text(user_text(u.name)));
-    o.add("password", json_text(user_text(u.password)));
-    o.add("type", u.type).add("permission", u.permission);
-    add_user_flags(o, u.local_flags, kLocalFlagKeys);
-    o.add("localliveview", json_text(user_text(u.local_liveview)));
-    o.add("localplayback", json_text(user_text(u.local_playback)));
-    o.add("remotePermission", u.remote_permission);
-    add_user_flags(o, u.remote_flags, kRemoteFlagKeys);
-    o.add("remoteliveview", json_text(user_text(u.remote_liveview)));
-    o.add("remoteplayback", json_text(user_text(u.remote_playback)));
-    return o.release();
-}
-
-json_object *get_oem_user_json_object(const OemUserRecord &u) {
-    JsonOut o;
-    o.add("id", u.id).add("enable", u.enable);
-    o.add("name", json_text(user_text(u.name)));
-    o.add("password", json_text(user_text(u.password)));
-    o.add("type", u.type).add("permission", u.permission);
-    o.add("remotePermission", u.remote_permission);
-    return o.release();
-}
-
-// Writes the enabled records as one JSON array (JSON header).
-template <class Rec, json_object *(*ToJson)(const Rec &)>
-void write_user_array(const std::vector<Rec> &users, int count) {
+// The enabled records as one JSON array (JSON header).
+template <class Rec>
+Answer user_array(std::span<const Field> fields, const std::vector<Rec> &users, int count) {
     JsonPtr arr(json_object_new_array());
-    if (!arr) return;
     for (int i = 0; i < count; i++)
-        if (users[i].enable != 0) json_object_array_add(arr.get(), ToJson(users[i]));
-    cgi_writeback_webserver(CGI_JSON, json_object_to_json_string(arr.get()));
+        if (users[i].enable != 0)
+            json_object_array_add(arr.get(), fields_render(fields, users[i]).release());
+    return Answer::json(arr.get());
 }
 
 // -1 or a non-negative value, as the aggregate permissions allow.
 bool check_aggregate_permission(json_object *req, const char *key, int32_t *out) {
-    int v;
-    if (on_cgi_get_int_from_json(req, key, &v) != 0 || v < -1) return false;
-    *out = v;
+    auto v = json_int(req, key);
+    if (!v || *v < -1) return false;
+    *out = *v;
     return true;
-}
-
-bool check_int_range(json_object *req, const char *key, int lo, int hi, int *out) {
-    return on_cgi_get_int_from_json(req, key, out) == 0 && *out >= lo && *out <= hi;
 }
 
 // Identifier of the enabled user called `name`, or -1.
@@ -77,157 +39,119 @@ int find_user_id(const std::string &name) {
 // The new user's record from a checked request; false when the request is invalid.
 bool get_new_user_by_json(json_object *req, UserRecord &u, std::string &name) {
     std::string password;
-    if (!check_int_range(req, "type", 0, 3, &u.type) ||
-        !check_aggregate_permission(req, "permission", &u.permission) ||
+    auto type = json_int_in(req, "type", Limit{0, 3});
+    if (!type || !check_aggregate_permission(req, "permission", &u.permission) ||
         !check_aggregate_permission(req, "remotePermission", &u.remote_permission) ||
         !get_user_string_by_json(req, "name", kUserNameMax, name) ||
-        !get_user_string_by_json(req, "password", kUserPasswordMax, password)) {
+        !get_user_string_by_json(req, "password", kUserPasswordMax, password) ||
+        !fields_apply(kUserFlagFields, req, u)) {
         return false;
     }
+    u.type = *type;
     u.enable = 1;
     copy_text(u.name, name);
     copy_text(u.password, password);
     for (const UserChannel &ch : kUserChannels)
         get_user_channel_by_json(req, u, ch, true);
-    get_user_flags_by_json(req, u.local_flags, kLocalFlagKeys);
-    get_user_flags_by_json(req, u.remote_flags, kRemoteFlagKeys);
     copy_text(u.added, "0");
     return true;
 }
 
-void send_users_changed(int id) {
-    int32_t payload = id;
-    cgi_send_ipc(MSG_USERS_CHANGED, &payload, sizeof payload);
-}
-
-void send_user_log(int param_type) {
-    OperationLogRecord rec;
-    cgi_init_log_info(&rec);
-    cgi_send_log(&rec, kLogSubUsers, param_type, 0);
-}
-
 }  // namespace
 
-void on_get_user_list(char *) {
+Answer on_get_user_list(Request &) {
     std::vector<UserRecord> users(KZDB_MAX_USERS);
     int count = 0;
     read_users(KZDB_PATH, users.data(), &count);
-    write_user_array<UserRecord, get_user_json_object>(users, count);
+    return user_array(kUserJson, users, count);
 }
 
-void on_add_new_user(char *request_text) {
+Answer on_add_new_user(Request &rq) {
     int count = 0;
     read_user_count(KZDB_PATH, &count);
-    if (count >= KZDB_MAX_USERS) {
-        cgi_writeback_webserver(CGI_TEXT, "FAILED_FULL");
-        return;
-    }
-    JsonPtr req = get_request_json_object(request_text);
+    if (count >= KZDB_MAX_USERS) return Answer::text("FAILED_FULL");
     UserRecord u{};
     std::string name;
-    if (!req || !get_new_user_by_json(req.get(), u, name)) return;
+    if (!rq.json() || !get_new_user_by_json(rq.json(), u, name)) return Answer::none();
     // The probe and the stored name are the same cut text, so a long name
     // cannot be added twice.
-    if (find_user_id(name) != -1) {
-        cgi_writeback_webserver(CGI_TEXT, "SAMEUSER");
-        return;
-    }
-    if (add_user(KZDB_PATH, &u) != 0) return;
-    cgi_writeback_webserver(CGI_TEXT, "id=" + std::to_string(u.id));
-    cgi_send_ipc(MSG_USERS_CHANGED, nullptr, 0);
-    send_user_log(kLogParamAddUser);
+    if (find_user_id(name) != -1) return Answer::text("SAMEUSER");
+    if (add_user(KZDB_PATH, &u) != 0) return Answer::none();
+    Answer ok = Answer::text("id=" + std::to_string(u.id));
+    // The answer goes first; the notice and the log follow it.
+    return std::move(ok).then([] {
+        Tell()
+            .notice_bytes(MSG_USERS_CHANGED, {})
+            .log(LOG_SUB_SET_PARAM, LOG_PARAM_USER_ADD, 0)
+            .send();
+    });
 }
 
-void on_set_user_info(char *request_text) {
-    JsonPtr req = get_request_json_object(request_text);
-    int id;
+Answer on_set_user_info(Request &rq) {
+    json_object *req = rq.json();
     // Without a valid id the zeroed record would replace user 0.
-    if (!req || !check_int_range(req.get(), "id", 0, KZDB_MAX_USERS - 1, &id)) return;
+    auto id = json_int_in(req, "id", Limit{0, KZDB_MAX_USERS - 1});
+    if (!id) return Answer::none();
     UserRecord u{};
-    u.id = id;
-    read_user(KZDB_PATH, &u, id);
-    u.id = id;
+    read_user(KZDB_PATH, &u, *id);
+    u.id = *id;
     u.enable = 1;
-    if (json_get(req.get(), "name")) {
-        std::string name = json_string(req.get(), "name").substr(0, kUserNameMax);
+    if (json_get(req, "name")) {
+        std::string name = json_string(req, "name").substr(0, kUserNameMax);
         int other = find_user_id(name);
-        if (other != -1 && other != id) {
-            cgi_writeback_webserver(CGI_TEXT, "SAMEUSER");
-            return;
-        }
+        if (other != -1 && other != *id) return Answer::text("SAMEUSER");
         copy_text(u.name, name);
     }
-    if (json_get(req.get(), "password"))
-        copy_text(u.password, json_string(req.get(), "password").substr(0, kUserPasswordMax));
-    on_cgi_get_int_from_json(req.get(), "type", &u.type);
-    get_user_flags_by_json(req.get(), u.local_flags, kLocalFlagKeys);
-    get_user_flags_by_json(req.get(), u.remote_flags, kRemoteFlagKeys);
+    if (json_get(req, "password"))
+        copy_text(u.password, json_string(req, "password").substr(0, kUserPasswordMax));
+    if (!take_int(req, "type", &u.type) || !fields_apply(kUserFlagFields, req, u))
+        return Answer::none();
     for (const UserChannel &ch : kUserChannels)
-        get_user_channel_by_json(req.get(), u, ch, false);  // masks stay as stored
-    if (write_user(KZDB_PATH, &u) != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_users_changed(id);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+        get_user_channel_by_json(req, u, ch, false);  // masks stay as stored
+    int32_t chn = *id;
+    return store_then_tell(write_user(KZDB_PATH, &u), Tell().notice(MSG_USERS_CHANGED, chn),
+                           Answer::text("OK"));
 }
 
-void on_del_user_info(char *request_text) {
-    JsonPtr req = get_request_json_object(request_text);
-    int id, type;
-    if (!req || !check_int_range(req.get(), "id", 0, KZDB_MAX_USERS - 1, &id) ||
-        !check_int_range(req.get(), "type", 0, 3, &type)) {
-        return;
-    }
+Answer on_del_user_info(Request &rq) {
+    auto id = json_int_in(rq.json(), "id", Limit{0, KZDB_MAX_USERS - 1});
+    if (!id || !json_int_in(rq.json(), "type", Limit{0, 3})) return Answer::none();
     UserRecord u{};
-    u.id = id;
+    u.id = *id;
     u.enable = 0;
-    if (write_user(KZDB_PATH, &u) != 0) {
-        cgi_error_to_webserver(CGI_TEXT);
-        return;
-    }
-    send_users_changed(id);
-    send_user_log(kLogParamDeleteUser);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+    int32_t chn = *id;
+    return store_then_tell(
+        write_user(KZDB_PATH, &u),
+        Tell().notice(MSG_USERS_CHANGED, chn).log(LOG_SUB_SET_PARAM, LOG_PARAM_USER_DELETE, 0),
+        Answer::text("OK"));
 }
 
-void on_get_oem_user_list(char *) {
-    if (IsFileExisted(KZDB_OEM_PATH) != 0) return;
+Answer on_get_oem_user_list(Request &) {
+    if (IsFileExisted(KZDB_OEM_PATH) != 0) return Answer::none();
     std::vector<OemUserRecord> users(KZDB_MAX_USERS);
     int count = 0;
-    if (read_users_oem(KZDB_OEM_PATH, users.data(), &count) != 0) return;
-    write_user_array<OemUserRecord, get_oem_user_json_object>(users, count);
+    if (read_users_oem(KZDB_OEM_PATH, users.data(), &count) != 0) return Answer::none();
+    return user_array(kOemUserJson, users, count);
 }
 
-namespace {
-
-void *on_modify_poe_camera_pwd_cb(void *arg, const kz_msg_head *head, const void *payload) {
-    ReplyView r(head, payload);
-    if (r.type() != MSG_POE_CAMERA_PWD + 5000 || !cgi_reply_claim()) return arg;
-    int32_t status;
-    if (r.get(0, status)) {
-        cgi_writeback_webserver(CGI_TEXT, std::to_string(status));
-    } else {
-        cgi_error_to_webserver(CGI_JSON);  // an empty reply carries no status
-    }
-    cgi_reply_done(1);
-    return arg;
+Answer on_modify_poe_camera_pwd(Request &) {
+    return cgi_query(
+        MSG_POE_CAMERA_PWD, nullptr, 0,
+        [](const ReplyView &r) {
+            int32_t status;
+            // An empty reply carries no status.
+            if (!r.get(0, status)) return Answer::error(CGI_JSON);
+            return Answer::text(std::to_string(status));
+        },
+        Answer::error(CGI_JSON));
 }
 
-}  // namespace
-
-void on_modify_poe_camera_pwd(char *) {
-    cgi_start_ipc(on_modify_poe_camera_pwd_cb, MSG_POE_CAMERA_PWD, 0, nullptr, 0);
-    if (cgi_reply_timed_out()) cgi_error_to_webserver(CGI_JSON);
-    cgi_stop_ipc(0);
+Answer on_cgi_core_request_3267(Request &) {
+    cgi_notify(MSG_CORE_REQUEST_3267, nullptr, 0);
+    return Answer::text("OK");
 }
 
-void on_cgi_core_request_3267(char *) {
-    cgi_send_ipc(MSG_CORE_REQUEST_3267, nullptr, 0);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
-}
-
-void on_cgi_set_user_info(char *) {
-    cgi_send_ipc(MSG_USERS_CHANGED, nullptr, 0);
-    cgi_writeback_webserver(CGI_TEXT, "OK");
+Answer on_cgi_set_user_info(Request &) {
+    cgi_notify(MSG_USERS_CHANGED, nullptr, 0);
+    return Answer::text("OK");
 }
