@@ -14,7 +14,7 @@
 #include "devroot.h"
 #include "env_store.h"
 #include "mtd.h"
-#include "ptb.h"
+#include "mtd_table.h"
 
 using namespace nvr::board;
 

@@ -14,6 +14,8 @@
 #include <set>
 #include <vector>
 
+#include "nvr_sys.h"
+
 namespace nvr::board {
 namespace {
 
@@ -68,19 +70,7 @@ bool parse_conf(const std::string &path, SimConf &c) {
            c.info.size % c.info.erasesize == 0 && c.info.erasesize % c.info.writesize == 0;
 }
 
-class Fd {
-  public:
-    explicit Fd(int fd = -1) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
+using Fd = nvr::UniqueFd;
 
 // Sets [off, off+len) of a file to zero bytes without allocating space.
 int zero_range(int fd, int64_t off, int64_t len) {

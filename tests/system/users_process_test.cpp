@@ -285,6 +285,71 @@ TEST_F(Users, ConcurrentAddsLandInDifferentSlots) {
         EXPECT_EQ(stored(id).enable, 1) << id;
 }
 
+TEST_F(Users, ConcurrentAddsOfOneNameLetExactlyOneWin) {
+    constexpr int kAdds = 8;
+    std::string dir = host("/.race");
+    pid_t pids[kAdds];
+    for (int i = 0; i < kAdds; i++) {
+        pids[i] = start_post("/6071",
+                             R"({"name":"raceZ","password":"p","type":1,"permission":-1,)"
+                             R"("remotePermission":-1})",
+                             dir, i);
+        ASSERT_GT(pids[i], 0);
+    }
+    int won = 0, same = 0;
+    for (int i = 0; i < kAdds; i++) {
+        int st = 0;
+        ASSERT_EQ(waitpid(pids[i], &st, 0), pids[i]);
+        std::string out = read_file(dir + "/out" + std::to_string(i));
+        won += out.rfind(kText + "id=", 0) == 0;
+        same += out == kText + "SAMEUSER";
+    }
+    EXPECT_EQ(won, 1);
+    EXPECT_EQ(same, kAdds - 1);
+    EXPECT_EQ(user_count(), 2);
+}
+
+TEST_F(Users, WrongJsonTypesAreBadValuesNeverZero) {
+    put_user(1, "one", "p1");
+    const std::string admin = bytes_of(stored(0)), one = bytes_of(stored(1));
+    // Deleting with an id that json-c would turn into 0 must never hit the administrator.
+    for (const char *id : {"[]", "{}", "null", "\"0x0\"", "\"\"", "0.0", "true"}) {
+        Result r = post_as("/6073", std::string(R"({"type":0,"id":)") + id + "}");
+        EXPECT_EQ(r.out, "") << id;
+    }
+    EXPECT_EQ(bytes_of(stored(0)), admin);
+    // Adds and modifies with mistyped integers store nothing.
+    for (
+        const char *b :
+        {R"({"name":"x","password":"p","type":"x","permission":0,"remotePermission":0})",
+         R"({"name":"x","password":"p","type":0,"permission":"abc","remotePermission":0})",
+         R"({"name":"x","password":"p","type":0,"permission":0,"remotePermission":0,"localEvent":[]})"})
+        EXPECT_EQ(post_as("/6071", b).out, "") << b;
+    EXPECT_EQ(post_as("/6072", R"({"id":1,"type":{}})").out, "");
+    EXPECT_EQ(post_as("/6072", R"({"id":"1","remoteStatus":"x"})").out, "");
+    EXPECT_EQ(user_count(), 2);
+    EXPECT_EQ(bytes_of(stored(1)), one);
+    // A whole decimal string is an integer, as clients send it.
+    EXPECT_EQ(post_as("/6072", R"({"id":"1","type":"2"})").out, kText + "OK");
+    EXPECT_EQ(stored(1).type, 2);
+    EXPECT_TRUE(sent(3485).empty());
+}
+
+TEST_F(Users, EmptyNamesAndFreeSlotsAreRefused) {
+    put_user(1, "one", "p1");
+    const std::string one = bytes_of(stored(1)), free5 = bytes_of(stored(5));
+    EXPECT_EQ(post_as("/6071", R"({"name":"","password":"p","type":0,"permission":0,)"
+                               R"("remotePermission":0})")
+                  .out,
+              "");
+    EXPECT_EQ(post_as("/6072", R"({"id":1,"name":""})").out, "");
+    EXPECT_EQ(post_as("/6072", R"({"id":5,"password":"x"})").out, "");  // a free slot
+    EXPECT_EQ(user_count(), 2);
+    EXPECT_EQ(bytes_of(stored(1)), one);
+    EXPECT_EQ(bytes_of(stored(5)), free5);
+    EXPECT_TRUE(journal().empty());
+}
+
 TEST_F(Users, OemListOnlyWhenTheOemStoreExists) {
     EXPECT_EQ(get("/6074", "").out, "");
     std::string oem = host(KZDB_OEM_PATH);

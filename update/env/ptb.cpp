@@ -10,11 +10,9 @@
 
 #include "devroot.h"
 #include "env_store.h"
+#include "nvr_sys.h"
 
 extern char **environ;
-
-const char *const kPartNames[kPartCount] = {"uboot", "env", "baseparam", "logo", "ker1", "ker2",
-                                            "fs1",   "fs2", "cfg",       "oem",  "rsd"};
 
 namespace {
 
@@ -66,23 +64,6 @@ int set_var(const char *name, const char *value, size_t max_chars) {
 
 }  // namespace
 
-int part_index(const char *name) {
-    for (int i = 0; name && i < kPartCount; ++i)
-        if (std::strcmp(name, kPartNames[i]) == 0) return i;
-    return -1;
-}
-
-uint32_t parse_version_text(const char *text) {
-    int a = -1, b = -1, c = -1, d = -1;
-    if (!text || std::sscanf(text, "%2d.%2d.%2d.%2d", &a, &b, &c, &d) != 4 || a < 0 || b < 0 ||
-        c < 0 || d < 0) {
-        std::puts("uboot version format invalid, eg: xx.xx.xx.xx");
-        return 0;
-    }
-    return (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(b) << 16) |
-           (static_cast<uint32_t>(c) << 8) | static_cast<uint32_t>(d);
-}
-
 int get_env_mtd_table(PartTable *t) {
     if (!t || env_init() != 0) return -1;
     std::memset(t, 0, sizeof *t);
@@ -127,29 +108,6 @@ int set_env_cmdline(const PartTable *t) {
     if (!args.empty() && env_set("bootargs", args.c_str()) != 0) return -1;
     if (!cmd.empty() && env_set("bootcmd", cmd.c_str()) != 0) return -1;
     return env_commit();
-}
-
-int get_mtd_info(MtdTable *m) {
-    if (!m) return -1;
-    std::memset(m, 0, sizeof *m);
-    FILE *f = std::fopen(nvr::dev_path("/proc/mtd").c_str(), "re");
-    if (!f) {
-        std::perror("popen /proc/mtd");
-        return -1;
-    }
-    char line[256];
-    while (std::fgets(line, sizeof line, f)) {
-        char dev[27] = "", name[32] = "";
-        unsigned size = 0, erasesize = 0;
-        if (std::sscanf(line, "%26[^:]: %x %x \"%31[^\"]\"", dev, &size, &erasesize, name) != 4)
-            continue;
-        int i = part_index(name);
-        if (i < 0 || m->part[i].dev[0]) continue;  // the first line naming it counts
-        std::snprintf(m->part[i].dev, sizeof m->part[i].dev, "/dev/%s", dev);
-        m->part[i].size = size;
-    }
-    std::fclose(f);
-    return 0;
 }
 
 int get_part_name(int index, char *out) {
@@ -199,11 +157,10 @@ int set_switch_filesys(int slot) {
     std::fflush(stdout);
     sleep(3);  // lets the console show the message before the board goes down
     std::string reboot = nvr::dev_path("/sbin/reboot");
-    char *const argv[] = {const_cast<char *>("reboot"), nullptr};
-    pid_t pid = 0;
-    if (posix_spawn(&pid, reboot.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const char *const argv[] = {"reboot", nullptr};
+    pid_t pid = nvr::spawn_argv(argv, {-1, -1, false, reboot.c_str()});
+    if (pid < 0) return -1;
+    nvr::wait_ok(pid);
     return 0;
 }
 

@@ -7,12 +7,10 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kPartCount = 11;
+#include "mtd_table.h"
+
 constexpr size_t kPartNameLen = 32;
 constexpr size_t kCmdlineLen = 512;
-
-// Table order: index 0..10.
-extern const char *const kPartNames[kPartCount];
 
 struct PartRecord {
     char name[kPartNameLen];
@@ -28,17 +26,6 @@ struct PartTable {
     char bootcmd[kCmdlineLen];  // "bootcmd"
 };
 
-struct MtdPart {
-    char dev[32];  // "/dev/mtdN", a device path (not rooted)
-    uint32_t size;
-};
-struct MtdTable {
-    MtdPart part[kPartCount];
-};
-
-// Index of `name` in the table order, or -1.
-int part_index(const char *name);
-
 // Fills `t` from the environment. Returns 0 (-1 only for a null table or an
 // unreadable environment).
 int get_env_mtd_table(PartTable *t);
@@ -48,14 +35,8 @@ int set_env_mtd_table(const PartTable *t);
 int set_env_partition(const PartRecord *r);
 // Writes "bootargs" and "bootcmd" when non-empty, with one commit.
 int set_env_cmdline(const PartTable *t);
-// Fills the device path and size of every partition from "/proc/mtd".
-// Returns 0, or -1 when the file cannot be read.
-int get_mtd_info(MtdTable *m);
 // Copies the name of partition `index` into `out` (kPartNameLen bytes).
 int get_part_name(int index, char *out);
-
-// Formats a version word "%d.%d.%d.%d" / parses "xx.xx.xx.xx" (0 if invalid).
-uint32_t parse_version_text(const char *text);
 
 // "bootState": on != 0 turns "None" into "Done", on == 0 the reverse.
 int set_boot_state(int on);

@@ -10,6 +10,7 @@
 
 #include "devroot.h"
 #include "flash_writer.h"
+#include "nvr_sys.h"
 #include "ptb.h"
 
 extern char **environ;
@@ -35,15 +36,10 @@ namespace flash_detail {
 
 int run_eraseall(const char *dev) {
     std::string prog = nvr::dev_path(kEraser);
-    char *const argv[] = {const_cast<char *>(kEraser), const_cast<char *>(dev), nullptr};
+    const char *const argv[] = {kEraser, dev, nullptr};
     std::fflush(stdout);
     std::fflush(stderr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, prog.c_str(), nullptr, nullptr, argv, environ) != 0) return -1;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return -1;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+    return nvr::run_argv_wait(argv, {-1, -1, false, prog.c_str()});
 }
 
 int update_record(const WriteJob &job, const char *get_fail, const char *set_fail) {

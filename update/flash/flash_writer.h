@@ -8,6 +8,8 @@
 
 #include <cstdint>
 
+#include "nvr_sys.h"
+
 constexpr int kJobDevLen = 32;
 constexpr int kJobPartLen = 32;
 
@@ -42,18 +44,8 @@ int run_eraseall(const char *dev);
 // `get_fail` / `set_fail` are the writer's messages. Returns 0 or -1.
 int update_record(const WriteJob &job, const char *get_fail, const char *set_fail);
 // The image file, read-only, closed on every path.
-class ImageFd {
-  public:
-    explicit ImageFd(const char *path) : fd_(open(path, O_RDONLY | O_CLOEXEC)) {}
-    ~ImageFd() {
-        if (fd_ >= 0) close(fd_);
-    }
-    ImageFd(const ImageFd &) = delete;
-    ImageFd &operator=(const ImageFd &) = delete;
-    int get() const { return fd_; }
-
-  private:
-    int fd_;
+struct ImageFd : nvr::UniqueFd {
+    explicit ImageFd(const char *path) : nvr::UniqueFd(open(path, O_RDONLY | O_CLOEXEC)) {}
 };
 // Rounds `n` up to a multiple of `unit` without wrapping.
 inline uint64_t round_up(uint64_t n, uint64_t unit) {

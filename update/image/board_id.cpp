@@ -12,6 +12,7 @@
 #include "chipinfo.h"
 #include "devroot.h"
 #include "hi_i2c.h"
+#include "nvr_sys.h"
 #include "physmem.h"
 #include "upfw_image.h"
 
@@ -83,13 +84,9 @@ bool is_kzn4232(uint32_t uboot_version) {
     if (ver_minor(uboot_version) != 1) return false;
     int pipefd[2];
     if (pipe2(pipefd, O_CLOEXEC) != 0) return false;
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, pipefd[1], STDOUT_FILENO);
-    char *const argv[] = {const_cast<char *>("kzchip_update"), nullptr};
-    pid_t pid = 0;
-    int r = posix_spawnp(&pid, "kzchip_update", &fa, nullptr, argv, environ);
-    posix_spawn_file_actions_destroy(&fa);
+    const char *const argv[] = {"kzchip_update", nullptr};
+    pid_t pid = nvr::spawn_argv(argv, {pipefd[1], -1});
+    int r = pid < 0 ? -1 : 0;
     close(pipefd[1]);
     char line[65] = "";
     if (r == 0) {
@@ -100,8 +97,7 @@ bool is_kzn4232(uint32_t uboot_version) {
         } else {
             close(pipefd[0]);
         }
-        int status = 0;
-        waitpid(pid, &status, 0);
+        nvr::wait_ok(pid);
     } else {
         close(pipefd[0]);
     }

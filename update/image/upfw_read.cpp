@@ -9,6 +9,7 @@
 #include <string>
 
 #include "devroot.h"
+#include "nvr_sys.h"
 #include "upfw_image.h"
 
 const UpfwSlot kUpfwSlots[kUpfwEntries] = {
@@ -24,24 +25,7 @@ const UpfwSlot kUpfwSlots[kUpfwEntries] = {
 
 namespace {
 
-class FileFd {
-  public:
-    explicit FileFd(int fd) : fd_(fd) {}
-    ~FileFd() {
-        if (fd_ >= 0) close(fd_);
-    }
-    FileFd(const FileFd &) = delete;
-    FileFd &operator=(const FileFd &) = delete;
-    int get() const { return fd_; }
-    int release() {
-        int fd = fd_;
-        fd_ = -1;
-        return fd;
-    }
-
-  private:
-    int fd_;
-};
+using FileFd = nvr::UniqueFd;
 
 void print_date(const char *label, uint32_t date) {
     std::printf("%s%d/%d/%d\n", label, static_cast<int>(date >> 16),
@@ -108,21 +92,14 @@ int open_image(const char *path, UpfwHeader *hdr, int64_t *size) {
 // or link there: a fresh private file is filled, checked and renamed over it.
 int extract_entry(int fd, int64_t file_size, const UpfwEntry &e, const char *dest, mode_t mode) {
     std::printf("Create file: %s \n", dest);
-    std::string target = nvr::dev_path(dest);
-    std::string tmp = target + ".XXXXXX";
-    FileFd out(mkstemp(tmp.data()));
-    if (out.get() < 0) {
-        std::printf("write %s faild\n", dest);
-        return -1;
-    }
-    int64_t crc = stream_entry(fd, file_size, e, [&](const unsigned char *b, size_t n) {
-        return write(out.get(), b, n) == static_cast<ssize_t>(n) ? 0 : -1;
+    int64_t crc = -1;
+    int rc = nvr::replace_file(nvr::dev_path(dest), mode, [&](int out) {
+        crc = stream_entry(fd, file_size, e, [&](const unsigned char *b, size_t n) {
+            return nvr::write_all(out, b, n) ? 0 : -1;
+        });
+        return crc >= 0 && static_cast<uint32_t>(crc) == e.crc32;
     });
-    bool ok = crc >= 0 && static_cast<uint32_t>(crc) == e.crc32 && fsync(out.get()) == 0 &&
-              fchmod(out.get(), mode) == 0 && close(out.release()) == 0 &&
-              rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        unlink(tmp.c_str());
+    if (rc != 0) {
         std::printf("write %s faild\n", dest);
         return -1;
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "devroot.h"
+#include "nvr_sys.h"
 #include "ptb.h"
 #include "upfw_image.h"
 
@@ -201,22 +202,9 @@ int UPFW_log(int code, const char *text) {
     std::string msg = text ? std::string(text, strnlen(text, 255)) : "";
     body += msg;
     std::fputs(msg.c_str(), stderr);
-    std::string path = nvr::dev_path(kLogPath), tmp = path + ".tmp";
-    int fd = open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        std::perror("open /mnt/nand/upfw.log");
-        return -1;
-    }
-    bool ok = fchmod(fd, 0644) == 0;
-    if (write(fd, body.data(), body.size()) != static_cast<ssize_t>(body.size())) {
-        std::perror("write /mnt/nand/upfw.log");
-        ok = false;
-    }
-    ok = fsync(fd) == 0 && ok;
-    if (close(fd) != 0) ok = false;
-    if (!ok || rename(tmp.c_str(), path.c_str()) != 0) {
+    std::string path = nvr::dev_path(kLogPath);
+    if (nvr::replace_file(path, 0644, body, path + ".tmp") != 0) {
         std::perror("write upfw.log");
-        unlink(tmp.c_str());
         return -1;
     }
     return 0;

@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "devroot.h"
+#include "nvr_sys.h"
 
 extern char **environ;
 
@@ -25,24 +26,13 @@ void ensure_path() {
 }
 
 int wait_status(pid_t pid) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
-        if (errno != EINTR) return -1;
-    return (WIFEXITED(status) && WEXITSTATUS(status) == 0) ? 0 : -1;
+    return nvr::wait_ok(pid);
 }
 
 // Spawns argv; stdout goes to `out_fd` when >= 0. Returns the pid or -1.
 pid_t spawn(const char *const argv[], int out_fd, int close_fd) {
-    if (!argv || !argv[0]) return -1;
     ensure_path();
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    if (out_fd >= 0) posix_spawn_file_actions_adddup2(&fa, out_fd, STDOUT_FILENO);
-    if (close_fd >= 0) posix_spawn_file_actions_addclose(&fa, close_fd);
-    pid_t pid = -1;
-    int rc = posix_spawnp(&pid, argv[0], &fa, nullptr, const_cast<char *const *>(argv), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    return rc == 0 ? pid : -1;
+    return nvr::spawn_argv(argv, {out_fd, close_fd});
 }
 
 int copy_file(const std::string &from, const std::string &to) {

@@ -11,6 +11,7 @@
 #include "devroot.h"
 #include "handler.h"
 #include "login.h"
+#include "nvr_sys.h"
 #include "shell.h"
 
 namespace {
@@ -38,25 +39,15 @@ bool check_language_list(json_object *req) {
     return true;
 }
 
-// Writes text + "\n" to the backup file and makes it durable. 0 only when
-// every step succeeded.
-int write_language_backup(const std::string &path, const char *text) {
-    FILE *f = fopen(path.c_str(), "w+");
-    if (!f) return -1;
-    bool ok = fprintf(f, "%s\n", text) >= 0 && fflush(f) == 0 && fsync(fileno(f)) == 0;
-    return fclose(f) == 0 && ok ? 0 : -1;
-}
-
 }  // namespace
 
 Answer on_change_language(Request &rq) {
     if (!check_language_list(rq.json())) return Answer::none();
     int lock = file_lock(kLockPath);
     if (lock < 0) return Answer::none();
-    std::string bak = nvr::dev_path(kLanguagesBak);
     // The live list is replaced only by a complete copy, in one rename.
-    int rc = write_language_backup(bak, rq.text);
-    if (rc == 0) rc = rename(bak.c_str(), nvr::dev_path(kLanguages).c_str());
+    int rc = nvr::replace_file(nvr::dev_path(kLanguages), 0644, std::string(rq.text) + "\n",
+                               nvr::dev_path(kLanguagesBak));
     int err = errno;
     file_unlock(lock);
     if (rc != 0) {

@@ -47,6 +47,7 @@ bool get_new_user_by_json(json_object *req, UserRecord &u, std::string &name) {
         !fields_apply(kUserFlagFields, req, u)) {
         return false;
     }
+    if (name.empty()) return false;  // a nameless account could never be told apart
     u.type = *type;
     u.enable = 1;
     copy_text(u.name, name);
@@ -67,6 +68,9 @@ Answer on_get_user_list(Request &) {
 }
 
 Answer on_add_new_user(Request &rq) {
+    // The count, the name check and the insert are one write transaction, so
+    // of two requests adding the same name at once exactly one wins.
+    kzdb::Batch batch(KZDB_PATH);
     int count = 0;
     read_user_count(KZDB_PATH, &count);
     if (count >= KZDB_MAX_USERS) return Answer::text("FAILED_FULL");
@@ -76,7 +80,7 @@ Answer on_add_new_user(Request &rq) {
     // The probe and the stored name are the same cut text, so a long name
     // cannot be added twice.
     if (find_user_id(name) != -1) return Answer::text("SAMEUSER");
-    if (add_user(KZDB_PATH, &u) != 0) return Answer::none();
+    if (add_user(KZDB_PATH, &u) != 0 || batch.commit() != 0) return Answer::none();
     Answer ok = Answer::text("id=" + std::to_string(u.id));
     // The answer goes first; the notice and the log follow it.
     return std::move(ok).then([] {
@@ -93,11 +97,13 @@ Answer on_set_user_info(Request &rq) {
     auto id = json_int_in(req, "id", Limit{0, KZDB_MAX_USERS - 1});
     if (!id) return Answer::none();
     UserRecord u{};
-    read_user(KZDB_PATH, &u, *id);
+    // A free slot is not a user to modify: enabling it would make a nameless account.
+    if (read_user(KZDB_PATH, &u, *id) != 0 || u.enable == 0) return Answer::none();
     u.id = *id;
     u.enable = 1;
     if (json_get(req, "name")) {
         std::string name = json_string(req, "name").substr(0, kUserNameMax);
+        if (name.empty()) return Answer::none();
         int other = find_user_id(name);
         if (other != -1 && other != *id) return Answer::text("SAMEUSER");
         copy_text(u.name, name);

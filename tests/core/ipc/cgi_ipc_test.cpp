@@ -162,7 +162,8 @@ TEST_F(CgiIpcTest, FireAndForgetIsQuickAndDeliveredThoughTheProcessExits) {
     for (int i = 0; i < 10; ++i) {
         std::string record(672, '\0');
         record[32] = static_cast<char>(i);
-        EXPECT_EQ(lines[i], R"({"type":3485,"size":672,"payload":")" + hex(record) + "\"}");
+        EXPECT_EQ(lines[i],
+                  R"({"type":3485,"size":672,"payload":")" + hex(record) + R"(","conn":1})");
     }
 }
 
@@ -240,7 +241,7 @@ TEST_F(CgiIpcTest, NullCallbackSendsNothing) {
     EXPECT_EQ(cgi_start_ipc(nullptr, 1702, 0, nullptr, 1), -1);
     EXPECT_EQ(cgi_send_ipc(1703, nullptr, 0), 0);
     auto lines = wait_lines(journal_, 1);
-    EXPECT_EQ(lines, std::vector<std::string>{R"({"type":1703,"size":0,"payload":""})"});
+    EXPECT_EQ(lines, std::vector<std::string>{R"({"type":1703,"size":0,"payload":"","conn":1})"});
 }
 
 TEST(CgiIpcWaitTable, LimitsByType) {

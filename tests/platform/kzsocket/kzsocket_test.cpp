@@ -138,9 +138,9 @@ TEST_F(CoreSimTest, JournalHoldsEveryMessageExactly) {
     ASSERT_EQ(send_str(3485, record), 0);
     auto lines = wait_lines(journal_, 3);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], R"({"type":1702,"size":6,"payload":"6e657400ff7f"})");
-    EXPECT_EQ(lines[1], R"({"type":1703,"size":0,"payload":""})");
-    EXPECT_EQ(lines[2], R"({"type":3485,"size":672,"payload":")" + hex(record) + "\"}");
+    EXPECT_EQ(lines[0], R"({"type":1702,"size":6,"payload":"6e657400ff7f","conn":1})");
+    EXPECT_EQ(lines[1], R"({"type":1703,"size":0,"payload":"","conn":1})");
+    EXPECT_EQ(lines[2], R"({"type":3485,"size":672,"payload":")" + hex(record) + R"(","conn":1})");
 }
 
 TEST_F(CoreSimTest, RepliesComeFromTheFolderAtMessageTime) {
@@ -197,7 +197,8 @@ TEST_F(CoreSimTest, LargePayloadsCrossBothWays) {
     EXPECT_TRUE(r.payload == big);
     auto lines = wait_lines(journal_, 1);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_TRUE(lines[0] == R"({"type":1999,"size":3145728,"payload":")" + hex(big) + "\"}");
+    EXPECT_TRUE(lines[0] ==
+                R"({"type":1999,"size":3145728,"payload":")" + hex(big) + R"(","conn":1})");
 }
 
 TEST_F(CoreSimTest, DelayedReplyDoesNotHoldUpOtherClients) {
@@ -306,8 +307,8 @@ TEST_F(CoreSimTest, SendsFailWithoutCoreAndReconnectAfterRestart) {
     EXPECT_LE(attempts, 2);
     auto lines = wait_lines(journal_, 2);
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines[0], R"({"type":1702,"size":1,"payload":"61"})");
-    EXPECT_EQ(lines[1], R"({"type":1702,"size":1,"payload":"62"})");
+    EXPECT_EQ(lines[0], R"({"type":1702,"size":1,"payload":"61","conn":1})");
+    EXPECT_EQ(lines[1], R"({"type":1702,"size":1,"payload":"62","conn":1})");
 }
 
 }  // namespace

@@ -1,27 +1,12 @@
-// Core channel of a request: send one typed message to the core daemon and
-// wait for the module's reply callback, with exactly one response written
-// per request however late the reply comes.
+// Core channel of a request: one connection to the core daemon, opened on
+// the first send and closed when the request ends, shared by every message
+// of the request. Handlers use the kit's cgi_query / cgi_ask / cgi_notify
+// (webcgi/core/query.h), built on cgi_exchange below: the reply bytes are
+// kept for the handler's own thread, so nothing is written from the socket
+// library's thread and a reply that comes too late is dropped.
 //
-// A handler that waits for a reply:
-//
-//     cgi_start_ipc(on_system_ipc_callback, 3265, sizeof req, &req, 0);
-//     if (cgi_reply_timed_out()) cgi_error_to_webserver(1);
-//     cgi_stop_ipc(0);
-//
-// and its callback, on the socket library's thread:
-//
-//     void *on_system_ipc_callback(void *arg, const kz_msg_head *head, const void *payload) {
-//         ReplyView r(head, payload);
-//         int32_t status;
-//         if (!r.get(0, status) || !cgi_reply_claim()) return arg;  // late or empty: write nothing
-//         cgi_writeback_webserver(0, std::to_string(status));
-//         cgi_reply_done(1);
-//         return arg;
-//     }
-//
-// A callback that only hands a result to the handler (the handler writes)
-// calls cgi_reply_done(value) without claiming; the handler then reads the
-// outcome with cgi_reply_result().
+// The older callback interface (cgi_start_ipc with a reply callback that
+// claims the response) remains for callers outside the handler modules.
 //
 // KZ_IPC_WAIT_MS (environment, read once per process; unset on the device):
 // when set to a number >= 0 it caps every reply wait and the total time spent
