@@ -9,13 +9,20 @@ std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
     for (std::span<const DemoEntry> table :
          {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage, kDemoRecord, kDemoNetwork, kDemoPtz,
-          kDemoSysinfo, kDemoAlarm}) {
+          kDemoSysinfo, kDemoAlarm, kDemoUpgrade, kDemoLog}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
-            Payload p = e.make(request);
-            if (p.empty()) return std::nullopt;
             Answer a;
             a.type = request_type + 5000u;
+            if (e.later) {
+                Later l = e.later(request);
+                if (l.fd < 0) return std::nullopt;
+                a.later_fd = l.fd;
+                a.later = std::move(l.finish);
+                return a;
+            }
+            Payload p = e.make(request);
+            if (p.empty()) return std::nullopt;
             a.parts.push_back(std::move(p));
             return a;
         }

@@ -12,11 +12,20 @@ namespace coresim {
 
 using Payload = std::vector<unsigned char>;
 
+// A reply that a child process produces: the server waits (without
+// blocking) until `fd` is readable or closed, then sends finish()'s payload.
+struct Later {
+    int fd = -1;
+    std::function<Payload()> finish;
+};
+
 // A request type and the function that builds its reply payload from the
 // request payload. An empty payload sends no reply (a notice the demo acts on).
+// `later` replaces `make` for replies that take a child process.
 struct DemoEntry {
     uint32_t request_type;
     Payload (*make)(std::span<const unsigned char> request);
+    Later (*later)(std::span<const unsigned char> request) = nullptr;
 };
 
 // A request type answered by a stream of parts made on demand (or by a side effect
@@ -42,6 +51,8 @@ extern const std::span<const DemoEntry> kDemoNetwork;
 extern const std::span<const DemoEntry> kDemoPtz;
 extern const std::span<const DemoEntry> kDemoSysinfo;
 extern const std::span<const DemoEntry> kDemoAlarm;
+extern const std::span<const DemoEntry> kDemoUpgrade;
+extern const std::span<const DemoEntry> kDemoLog;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

@@ -18,6 +18,11 @@ struct Answer {
     // Further parts made one at a time as the client reads them (long streams); false
     // when there is no further part.
     std::function<bool(std::vector<unsigned char> &part)> source;
+    // A reply that comes later (a child process at work): once `later_fd`
+    // is readable or closed the server sends later()'s payload as the one
+    // part and closes the descriptor. -1: the parts above go out now.
+    int later_fd = -1;
+    std::function<std::vector<unsigned char>()> later;
 };
 
 // Reads DIR/<T+5000>.bin, or .1.bin, .2.bin, ... and DIR/<T+5000>.delay_ms at

@@ -80,6 +80,23 @@ void write_journal(int fd, uint32_t type, const unsigned char *p, uint32_t size,
     }
 }
 
+// A reply a child process is still working on.
+struct Pending {
+    unsigned conn_id;
+    int fd;
+    uint32_t type, request_seq;
+    std::function<Bytes()> finish;
+};
+
+Bytes reply_frame(Conn &c, uint32_t type, uint32_t request_seq, const Bytes &part) {
+    kz_msg_head rh =
+        kz::make_head(++c.seq, type, request_seq, static_cast<uint32_t>(part.size()), 0);
+    Bytes frame(kz::kHeadBytes);
+    kz::encode_head(rh, frame.data());
+    frame.insert(frame.end(), part.begin(), part.end());
+    return frame;
+}
+
 class Server {
   public:
     Server(int journal_fd, const Options &opt) : journal_fd_(journal_fd), opt_(opt) {}
@@ -94,9 +111,11 @@ class Server {
     int next_timeout_ms() const;
     void accept_all(int listen_fd);
     void drain(int listen_fd);
+    void finish_pending(size_t i);
 
     int journal_fd_;
     unsigned accepted_ = 0;
+    std::vector<Pending> pending_;
     const Options &opt_;
     std::vector<Conn> conns_;
 };
@@ -109,20 +128,29 @@ void Server::on_message(Conn &c, const kz_msg_head &head, const unsigned char *p
     if (!opt_.replies.empty()) a = answer_from_dir(opt_.replies, type);
     if (!a && opt_.demo) a = answer_from_demo(type, {payload, size});
     if (!a) return;
-    Clock::time_point due = Clock::now() + std::chrono::milliseconds(a->delay_ms);
-    for (const Bytes &part : a->parts) {
-        kz_msg_head rh = kz::make_head(++c.seq, a->type, head.w[kz::kSeqWord],
-                                       static_cast<uint32_t>(part.size()), 0);
-        Bytes frame(kz::kHeadBytes);
-        kz::encode_head(rh, frame.data());
-        frame.insert(frame.end(), part.begin(), part.end());
-        c.queue.push_back({due, std::move(frame)});
+    if (a->later_fd >= 0) {
+        pending_.push_back({c.id, a->later_fd, a->type, head.w[kz::kSeqWord], std::move(a->later)});
+        return;
     }
+    Clock::time_point due = Clock::now() + std::chrono::milliseconds(a->delay_ms);
+    for (const Bytes &part : a->parts)
+        c.queue.push_back({due, reply_frame(c, a->type, head.w[kz::kSeqWord], part)});
     if (a->source) {
         c.source = std::move(a->source);
         c.source_type = a->type;
         c.source_ref = head.w[kz::kSeqWord];
     }
+}
+
+// The child's work is done: its reply goes to the client, if still there.
+void Server::finish_pending(size_t i) {
+    Pending p = std::move(pending_[i]);
+    pending_.erase(pending_.begin() + static_cast<std::ptrdiff_t>(i));
+    Bytes part = p.finish ? p.finish() : Bytes{};
+    close(p.fd);
+    for (Conn &c : conns_)
+        if (c.id == p.conn_id && !c.dead)
+            c.queue.push_back({Clock::now(), reply_frame(c, p.type, p.request_seq, part)});
 }
 
 void Server::parse_frames(Conn &c) {
@@ -227,6 +255,8 @@ int Server::run(int listen_fd, int signal_fd) {
         fds.assign({{signal_fd, POLLIN, 0}, {listen_fd, POLLIN, 0}});
         for (const Conn &c : conns_)
             fds.push_back({c.fd, static_cast<short>(POLLIN | (c.out.empty() ? 0 : POLLOUT)), 0});
+        for (const Pending &p : pending_)
+            fds.push_back({p.fd, POLLIN, 0});
         if (poll(fds.data(), fds.size(), next_timeout_ms()) < 0) {
             if (errno == EINTR) continue;
             return 1;
@@ -237,10 +267,13 @@ int Server::run(int listen_fd, int signal_fd) {
         }
         // Clients in the order they connected: a client's messages are all
         // handled before those of a client that connected after it.
-        const size_t polled = conns_.size();
+        const size_t polled = conns_.size(), waiting = pending_.size();
         for (size_t i = 0; i < polled; ++i) {
             if (fds[i + 2].revents & (POLLIN | POLLERR | POLLHUP)) read_conn(conns_[i]);
         }
+        // Backwards: finishing one removes it from pending_.
+        for (size_t i = waiting; i-- > 0;)
+            if (fds[2 + polled + i].revents & (POLLIN | POLLERR | POLLHUP)) finish_pending(i);
         if (fds[1].revents & POLLIN) accept_all(listen_fd);
     }
 }

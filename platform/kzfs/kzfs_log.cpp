@@ -17,3 +17,9 @@ int kzfs_log_pack_detail(unsigned char *detail, size_t detail_size, int32_t kind
                 detail_size - KZFS_LOG_DETAIL_HEADER - block_size);
     return static_cast<int>(KZFS_LOG_DETAIL_HEADER + block_size);
 }
+
+int log_channo_is_disk(int main_type, int64_t sub_type) {
+    if (main_type == 32) return sub_type >= 400 && sub_type <= 402;
+    if (main_type == 4) return sub_type == 207 || sub_type == 224;
+    return 0;
+}

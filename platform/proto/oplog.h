@@ -6,26 +6,34 @@
 #include <cstddef>
 #include <cstdint>
 
-// Operation-log record (message 3485): little-endian, 672 bytes.
+// Operation-log record (message 3485): little-endian, 672 bytes. The log
+// pages read the same record back from the search and export replies.
 struct OperationLogRecord {
-    int32_t main_type;  // 4 for every operation record
+    int32_t main_type;  // bit value: 4 for every record this system writes
     int32_t zero0;
-    int64_t sub_type;  // 200-series operation code
-    int64_t zero1;
-    int32_t param_type;    // 900-series parameter code
-    int32_t one;           // always 1
+    int64_t sub_type;  // 200-series operation code for main type 4
+    int32_t zero1;
+    int32_t time;          // seconds since the epoch (the core daemon stamps it)
+    int32_t param_type;    // 900-series parameter code (a text id)
+    int32_t remote;        // 1: made through the web (always, from here)
     int32_t channel;       // channel counted from 1, 0 when none
     char client_addr[46];  // REMOTE_ADDR, NUL-terminated
     char user_name[64];    // cookie userName, NUL-terminated
-    unsigned char rest[672 - 146];
+    char pad0[2];
+    int32_t size;               // bytes used in detail
+    unsigned char detail[512];  // packed detail blocks
+    unsigned char rest[8];
 };
 static_assert(sizeof(OperationLogRecord) == 672);
 static_assert(offsetof(OperationLogRecord, sub_type) == 8);
+static_assert(offsetof(OperationLogRecord, time) == 20);
 static_assert(offsetof(OperationLogRecord, param_type) == 24);
-static_assert(offsetof(OperationLogRecord, one) == 28);
+static_assert(offsetof(OperationLogRecord, remote) == 28);
 static_assert(offsetof(OperationLogRecord, channel) == 32);
 static_assert(offsetof(OperationLogRecord, client_addr) == 36);
 static_assert(offsetof(OperationLogRecord, user_name) == 82);
+static_assert(offsetof(OperationLogRecord, size) == 148);
+static_assert(offsetof(OperationLogRecord, detail) == 152);
 
 // The 680-byte variant (message 3509): two values appended after byte 672.
 struct OperationLogRecordEx {

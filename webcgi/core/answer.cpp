@@ -49,6 +49,14 @@ Answer Answer::download(std::string name, std::string bytes) {
     return a;
 }
 
+Answer Answer::stream(std::string name, std::function<void(const Sink &)> produce) {
+    Answer a;
+    a.what_ = Kind::Stream;
+    a.name_ = std::move(name);
+    a.produce_ = std::move(produce);
+    return a;
+}
+
 Answer Answer::redirect(std::string location, std::vector<Cookie> cookies) {
     Answer a;
     a.what_ = Kind::Redirect;
@@ -80,6 +88,14 @@ void Answer::write_and_finish() {
             break;
         case Kind::Download:
             cgi_write_download(name_.c_str(), body_.data(), body_.size());
+            break;
+        case Kind::Stream:
+            cgi_write_download(name_.c_str(), nullptr, 0);
+            if (produce_)
+                produce_([](std::string_view piece) {
+                    std::fwrite(piece.data(), 1, piece.size(), stdout);
+                    std::fflush(stdout);
+                });
             break;
         case Kind::Redirect:
             for (const Cookie &c : cookies_)

@@ -21,7 +21,10 @@ class Answer {
         Download,  // octet-stream attachment `name_` with the body as its bytes
         Redirect,  // cookies, then a Location header
         Status,    // "Status: <body_>" header and a short JSON body (refusals)
+        Stream,    // octet-stream attachment `name_` whose bytes a producer writes piece by piece
     };
+    // Writes one piece of a streamed answer and flushes it to the client.
+    using Sink = std::function<void(std::string_view)>;
     struct Cookie {
         std::string name, value;
         int seconds = 0;
@@ -48,6 +51,9 @@ class Answer {
     static Answer download_stream(std::string name, std::function<void()> writer) {
         return download(std::move(name), {}).then(std::move(writer));
     }
+    // The same with the pieces handed to a sink: `produce` is called once the
+    // headers are written and hands every piece to the sink (each one flushed).
+    static Answer stream(std::string name, std::function<void(const Sink &)> produce);
     static Answer redirect(std::string location, std::vector<Cookie> cookies = {});
     // "Status: 403 Forbidden" style refusal with a JSON body.
     static Answer status(std::string status_line, std::string json_body);
@@ -75,4 +81,5 @@ class Answer {
     std::string name_;
     std::vector<Cookie> cookies_;
     std::function<void()> step_;
+    std::function<void(const Sink &)> produce_;
 };

@@ -63,7 +63,7 @@ int cgi_init_log_info(OperationLogRecord *rec) {
     if (!rec) return -1;
     std::memset(rec, 0, sizeof *rec);
     rec->main_type = 4;
-    rec->one = 1;
+    rec->remote = 1;
     get_current_username(rec->user_name);
     copy_text(rec->client_addr, cgiRemoteAddr);
     return 0;

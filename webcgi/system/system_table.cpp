@@ -1,6 +1,7 @@
 // Tables of the system folder: local GUI preferences (1), status pages (7)
 // and the system module (10): login, users, logs, system, upgrades, "/vb.htm".
 #include "handler.h"
+#include "log_search.h"
 #include "login.h"
 #include "maintenance.h"
 #include "modules.h"
@@ -8,6 +9,7 @@
 #include "profile.h"
 #include "restart_codes.h"
 #include "sysinfo.h"
+#include "upgrade.h"
 #include "users.h"
 #include "vbhtm.h"
 
@@ -26,8 +28,12 @@ const WebRes kSystemTable[] = {
     {"/6075", on_modify_poe_camera_pwd},
     {"/6076", on_cgi_core_request_3267},
     {"/6077", on_cgi_set_user_info},
-    {"/6300", on_get_access_filter},
-    {"/6301", on_set_access_filter},
+    // logs: search, entry text, type list, CSV export
+    {"/1002", on_get_log_info},
+    {"/1003", on_download_logfile},
+    {"/1015", on_get_log_type_list},
+    {"/1021", on_get_log_details},
+    {"/1022", on_check_download_log},
     // system: information, restart, restore, maintenance, configuration export and import
     {"/1004", on_restart_device},
     {"/1005", on_get_restart_state},
@@ -47,6 +53,20 @@ const WebRes kSystemTable[] = {
     {"/1007", on_export_config},
     {"/1008", on_import_config},
     {"/1013", on_download_config},
+    // upgrades: recorder image, cameras, online service
+    {"/1010", on_upgrade_system, Body::Text, Upload::Stream},
+    {"/1011", on_clean_upgrade_files},
+    {"/1034", on_cgi_upgrade_system_init},
+    {"/6082", on_upgrade_camera, Body::Text, Upload::Marker},
+    {"/6083", on_start_upgrade_camera},
+    {"/6084", on_stop_upgrade_camera},
+    {"/6085", on_get_online_upgrade},
+    {"/6086", on_del_online_upgrade},
+    {"/6087", on_check_nvr_online_upgrade},
+    {"/6088", on_nvr_online_upgrade},
+    {"/6089", on_check_ipc_online_upgrade},
+    {"/6300", on_get_access_filter},
+    {"/6301", on_set_access_filter},
     {"/vb.htm", on_cgi_vb_htm, Body::Query},
 };
 }  // namespace
