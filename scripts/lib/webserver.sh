@@ -23,7 +23,9 @@ server.stream-request-body = 1
     cgi.assign = ("" => "")
 }
 # KZ_IPC_WAIT_MS: a core request the simulator does not answer costs 5 s, not 40 s.
-setenv.add-environment = ("NVR_ROOT" => "$root", "KZ_IPC_WAIT_MS" => "5000")
+# PATH: the device tools webcgi runs are the stand-ins next to it.
+setenv.add-environment = ("NVR_ROOT" => "$root", "KZ_IPC_WAIT_MS" => "5000",
+                          "PATH" => "$bin:/usr/local/bin:/usr/bin:/bin")
 CONF
     lighttpd -tt -f "$root/lighttpd.conf" >/dev/null
 }
