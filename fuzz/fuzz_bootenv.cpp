@@ -4,6 +4,7 @@
 // reached), the second and third are the copies' flags. Every variable read
 // back must be a terminated text inside the data area.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 

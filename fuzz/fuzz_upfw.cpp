@@ -3,6 +3,7 @@
 // extraction into the scratch root's /dev/shm. Entries whose offset or size
 // lie outside the file must fail cleanly, never read or write past it.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>
