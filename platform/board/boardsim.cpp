@@ -31,6 +31,7 @@ const char kUsage[] =
     "  --bad mtdN:BLOCK          factory bad erase block\n"
     "  --fail-program mtdN:BLOCK programming that block reads back wrong\n"
     "  --fail-erase mtdN:BLOCK   erasing that block fails\n"
+    "  --fail-once mtdN:BLOCK    the first programming of that block reads back wrong\n"
     "  --power-cut N             the N-th flash operation cuts power\n"
     "  --oem | --special-oem     OEM files present (special adds the OEM marker too)\n"
     "  --mdio VALUE|busy|none    MDIO probe answer (default 0x4d)\n"
@@ -90,6 +91,7 @@ int apply_option(const std::string &opt, const char *arg, bool &records_changed,
     if (opt == "--bad") return add_fault("bad", arg);
     if (opt == "--fail-program") return add_fault("failprog", arg);
     if (opt == "--fail-erase") return add_fault("failerase", arg);
+    if (opt == "--fail-once") return add_fault("failonce", arg);
     if (opt == "--power-cut")
         return board_write_file(g_root, "sim/powercut", std::string(arg) + "\n") ? 1 : 0;
     if (opt == "--mdio") {

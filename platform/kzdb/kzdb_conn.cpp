@@ -254,7 +254,7 @@ void Batch::leave() {
 
 // ---- Stmt ----------------------------------------------------------------------------------
 
-Stmt::Stmt(Conn &c, const char *sql) : conn_(c) {
+Stmt::Stmt(Conn &c, const char *sql) {
     for (CachedStmt &s : c.stmts) {
         if (s.sql == sql && !s.in_use) {
             s.in_use = true;

@@ -97,7 +97,6 @@ class Stmt {
     int step();  // SQLITE_ROW, SQLITE_DONE or an error code
 
   private:
-    Conn &conn_;
     sqlite3_stmt *stmt_ = nullptr;
     CachedStmt *cached_ = nullptr;
 };

@@ -11,6 +11,8 @@ NVR_HOST_PACKAGES=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev
 NVR_TEST_TOOL_PACKAGES=(ffmpeg)
 NVR_ARMHF_PACKAGES=(g++-arm-linux-gnueabihf qemu-user libjson-c-dev:armhf libsqlite3-dev:armhf
                     libgtest-dev:armhf zlib1g-dev:armhf)
+NVR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+NVR_E2E_PACKAGES=(lighttpd curl python3)
 
 nvr_say() { printf '==> %s\n' "$*" >&2; }
 nvr_die() { printf 'error: %s\n' "$*" >&2; exit 1; }

@@ -62,8 +62,8 @@ namespace field_detail {
 template <class T>
 constexpr FieldType int_type() {
     static_assert(std::is_integral_v<T> || std::is_enum_v<T>, "field must be an integer");
-    using U =
-        std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>, std::type_identity<T>>::type;
+    using U = typename std::conditional_t<std::is_enum_v<T>, std::underlying_type<T>,
+                                          std::type_identity<T>>::type;
     if constexpr (sizeof(U) == 1)
         return std::is_signed_v<U> ? FieldType::I8 : FieldType::U8;
     else if constexpr (sizeof(U) == 2)
