@@ -30,10 +30,3 @@ struct Request {
     JsonPtr json_;
     bool parsed_ = false;
 };
-
-// Migration aid: runs a handler that still writes its own response.
-template <void (*F)(char *)>
-Answer legacy(Request &rq) {
-    F(rq.text);
-    return Answer::none();
-}
