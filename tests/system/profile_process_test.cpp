@@ -56,7 +56,10 @@ class Profile : public SysAdmin {
     }
     std::string tool_args() const { return read_file(tools_dir() + "/args"); }
     Env real_tool_env() const {
-        return {{"PATH", fs::path(bin("kzprofile")).parent_path().string() + ":/usr/bin:/bin"}};
+        // The tool script starts its program the way the build runs programs (the
+        // emulator on the target build).
+        return {{"PATH", fs::path(bin("kzprofile")).parent_path().string() + ":/usr/bin:/bin"},
+                {"NVR_EMULATOR", NVR_EMULATOR}};
     }
     Result upload(const std::string &name, const std::string &content, const Env &env = {}) {
         return multipart("/1008", "", upload_body(name, content), "PrOfIlE", env);
