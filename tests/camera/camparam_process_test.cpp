@@ -131,6 +131,8 @@ TEST_F(CamParam, MasksAndCopiesStayInsideTheirFields) {
     body("/2064", R"({"chnid":0,"channels":"0101","audioBitrate":64})");
     EXPECT_EQ(body("/2078", R"({"chnMask":"1","fileSize":1000})").out, kJson + R"({ "res": 7 })");
     body("/2080", R"({"chnAry":[1,70,-1],"reset":1,"url":")" + std::string(200, 'u') + "\"}");
+    // A reset that is not an integer is refused, never sent as 0.
+    EXPECT_EQ(body("/2080", R"({"chnAry":[1],"reset":[],"url":"u"})").out, kJsonError);
     auto wm = sent(MSG_WATERMARK_SET).at(0);
     ASSERT_EQ(wm.size(), 112u);
     EXPECT_EQ(field(wm, 44, 65), "000001" + std::string(58, '0'));
@@ -145,6 +147,7 @@ TEST_F(CamParam, MasksAndCopiesStayInsideTheirFields) {
     EXPECT_EQ(prep.mask, 1u);
     EXPECT_EQ(prep.reset_complement, ~0ull);
     EXPECT_EQ(prep.file_size, 1000);
+    ASSERT_EQ(sent(MSG_IPC_UPGRADE_START).size(), 1u);
     auto start = sent(MSG_IPC_UPGRADE_START).at(0);
     EXPECT_EQ(from_raw<UpgradeStart>(start).mask, 2u);
     EXPECT_EQ(from_raw<UpgradeStart>(start).reset, 1);

@@ -56,8 +56,10 @@ Answer on_set_ipc_upgrade_start(Request &rq) {
     json_object *req = rq.json();
     UpgradeStart s{};
     s.mask = mask_of_ids(req, "chnAry");
-    json_object *reset = json_get(req, "reset");
-    s.reset = reset ? json_object_get_int64(reset) : 0;
+    // Absent is 0; a value that is not an integer is a bad request, never 0.
+    IntRead reset = json_read_int(req, "reset");
+    if (reset.got == Got::Bad) return Answer::error(CGI_JSON);
+    s.reset = reset.value;
     copy_text(s.url, sizeof s.url, json_string(req, "url"));
     // A device path the core daemon opens itself: no device root in front.
     copy_text(s.path, sizeof s.path, "/dev/shm/updateIPCFM.bin");
