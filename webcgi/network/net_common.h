@@ -42,6 +42,7 @@ enum class IntReply : unsigned char {
     OkOrError,       // "OK" when 0, else "ERROR" (text)
     Res,             // {"res": n} (JSON)
     Status,          // {"status": n} (JSON)
+    Verdict,         // "OK" when 0, else "FAILED" (text): the analytics sets
 };
 
 // The reply's first int; nullopt when the reply is too short to carry one.
@@ -61,6 +62,8 @@ inline Answer render_int(IntReply form, int32_t v) {
             return Answer::json("{ \"res\": " + std::to_string(v) + " }");
         case IntReply::Status:
             return Answer::json("{ \"status\": " + std::to_string(v) + " }");
+        case IntReply::Verdict:
+            return Answer::text(v == 0 ? "OK" : "FAILED");
     }
     return Answer::none();
 }
