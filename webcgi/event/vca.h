@@ -108,6 +108,11 @@ void vca_columns_render(std::span<const Field> fields, const void *base, int cou
 bool vca_columns_apply(std::span<const Field> fields, json_object *req, void *base, int count,
                        size_t stride);
 
+// Applies `sub` to element i (`stride` bytes apart from `base`) from object item i of array
+// `items`, for i below min(count, its length); items that are not objects are skipped. False
+// on a value of the wrong type or range inside an item.
+bool vca_apply_items(json_object *items, std::span<const Field> sub, void *base, int count,
+                     size_t stride);
 // The region blocks of "regionInfo" when "regionType" is not 0 (type 1: polygon 0 only).
 // `left` selects the left/removed block keys. False on a value of the wrong type.
 bool vca_apply_blocks(json_object *req, int region_type, VcaRegionBlock *blocks, bool left);

@@ -44,6 +44,17 @@ bool vca_columns_apply(std::span<const Field> fields, json_object *req, void *ba
     return true;
 }
 
+bool vca_apply_items(json_object *items, std::span<const Field> sub, void *base, int count,
+                     size_t stride) {
+    for (int i = 0; i < count && static_cast<size_t>(i) < json_len(items); i++) {
+        json_object *item = json_at(items, static_cast<size_t>(i));
+        if (!json_object_is_type(item, json_type_object)) continue;
+        auto *p = const_cast<unsigned char *>(elem(base, i, stride));
+        if (fields_apply_raw(sub, item, p)) return false;
+    }
+    return true;
+}
+
 VcaPoints vca_points(json_object *text, size_t cut, int32_t width, int32_t height, bool convert) {
     const char *s = text ? json_object_get_string(text) : "";
     VcaPoints p = vca_split_position(std::string_view(s ? s : "").substr(0, cut));

@@ -13,7 +13,7 @@ constexpr size_t kIpcPositionCut = 63;
 
 constexpr Field kLineItem[] = {FIELD(VcaLine, direction, "direction")};
 constexpr Field kLineFields[] = {
-    FIELD_TABLE(VcaLineRecord, lines, "line", kLineItem),
+    FIELD_TABLE(VcaLineRecord, lines, "line", kLineItem, kFieldRender),
     FIELD(VcaLineRecord, enable, "enable"),
     FIELD(VcaLineRecord, width, "width"),
     FIELD(VcaLineRecord, height, "height"),
@@ -31,7 +31,7 @@ constexpr Field kIpcLineFields[] = {
     FIELD(IpcVcaLineRecord, width, "width"),
     FIELD(IpcVcaLineRecord, height, "height"),
     FIELD(IpcVcaLineRecord, sensitivity, "sensitivity"),
-    FIELD_TABLE(IpcVcaLineRecord, lines, "line", kIpcLineItem),
+    FIELD_TABLE(IpcVcaLineRecord, lines, "line", kIpcLineItem, kFieldRender),
     FIELD(IpcVcaLineRecord, line_type, "lineType", kAnyInt, kParse),
     FIELD(IpcVcaLineRecord, line_scene, "lineScene", kAnyInt, kParse),
     FIELD(IpcVcaLineRecord, copy_chn, "copyChn", kAnyInt, kParse),
@@ -51,13 +51,16 @@ JsonPtr render_lines(std::span<const Field> fields, const R &rec) {
     return out;
 }
 
-// Fills a cleared record and converts each line's "position" (raised to 1); null for a body
-// that is not JSON or a value of the wrong type.
+// Fills a cleared record, each line from its object item (others skipped), converting its
+// "position" (raised to 1); null for a body that is not JSON or a value of the wrong type.
 template <class R>
-std::unique_ptr<R> fill_lines(json_object *req, std::span<const Field> fields, size_t cut) {
+std::unique_ptr<R> fill_lines(json_object *req, std::span<const Field> fields,
+                              std::span<const Field> item_fields, size_t cut) {
     auto rec = std::make_unique<R>();
     if (!req || !fields_apply(fields, req, *rec)) return nullptr;
     json_object *items = json_get_array(req, "line");
+    if (!vca_apply_items(items, item_fields, rec->lines, VCA_LINES, sizeof rec->lines[0]))
+        return nullptr;
     for (size_t i = 0; i < VCA_LINES; i++) {
         json_object *item = json_at(items, i);
         if (!json_object_is_type(item, json_type_object)) continue;
@@ -80,7 +83,7 @@ Answer on_get_vca_line(Request &rq) {
 
 Answer on_set_vca_line(Request &rq) {
     json_object *req = rq.json();
-    auto rec = fill_lines<VcaLineRecord>(req, kLineFields, kLinePositionCut);
+    auto rec = fill_lines<VcaLineRecord>(req, kLineFields, kLineItem, kLinePositionCut);
     if (!rec) return Answer::error(CGI_TEXT);
     vca_save_dialog(req, kLineIndex, vca_copy_mask(req));
     return vca_verdict(MSG_VCA_LINE_SET, *rec);
@@ -96,7 +99,7 @@ Answer on_get_ipc_vca_line2(Request &rq) {
 
 Answer on_set_ipc_vca_line2(Request &rq) {
     json_object *req = rq.json();
-    auto rec = fill_lines<IpcVcaLineRecord>(req, kIpcLineFields, kIpcPositionCut);
+    auto rec = fill_lines<IpcVcaLineRecord>(req, kIpcLineFields, kIpcLineItem, kIpcPositionCut);
     if (!rec) return Answer::error(CGI_TEXT);
     vca_save_dialog(req, kLineIndex, vca_copy_mask(req));
     return vca_verdict(MSG_IPC_VCA_LINE_SET, *rec);

@@ -17,30 +17,17 @@ constexpr Field kPolygon[] = {
     FIELD(VcaPolygon, x, "polygonX"),
     FIELD(VcaPolygon, y, "polygonY"),
 };
-constexpr size_t kPolygons = offsetof(VcaRegionBlock, polygons);
-
-// Block keys by polygon count (region type 1 reads polygon 0 only).
-constexpr Field kBlock1[] = {
+// Block keys besides the polygons of "region".
+constexpr Field kBlockFields[] = {
     FIELD(VcaRegionBlock, enable, "enable"),
     FIELD(VcaRegionBlock, objtype, "objType"),
     FIELD(VcaRegionBlock, time, "time"),
-    vca_table("region", kPolygons, 1, VCA_POLYGON_STRIDE, kPolygon),
 };
-constexpr Field kBlock5[] = {
-    kBlock1[0],
-    kBlock1[1],
-    kBlock1[2],
-    vca_table("region", kPolygons, VCA_POLYGONS, VCA_POLYGON_STRIDE, kPolygon),
-};
-constexpr Field kLeftBlock1[] = {
+constexpr Field kLeftBlockFields[] = {
     FIELD(VcaRegionBlock, enable, "leftEnable"),
     FIELD(VcaRegionBlock, remove_enable, "removeEnable"),
-    kBlock1[1],
-    kBlock1[2],
-    kBlock1[3],
-};
-constexpr Field kLeftBlock5[] = {
-    kLeftBlock1[0], kLeftBlock1[1], kLeftBlock1[2], kLeftBlock1[3], kBlock5[3],
+    FIELD(VcaRegionBlock, objtype, "objType"),
+    FIELD(VcaRegionBlock, time, "time"),
 };
 
 #define REGION(member, key, ...) FIELD(VcaRegionRecord, member, key __VA_OPT__(, ) __VA_ARGS__)
@@ -146,14 +133,19 @@ Answer region_set(Request &rq, const RegionEvent &ev) {
 }  // namespace
 
 bool vca_apply_blocks(json_object *req, int region_type, VcaRegionBlock *blocks, bool left) {
-    std::span<const Field> sub;
-    if (left)
-        sub = region_type == 1 ? std::span<const Field>(kLeftBlock1) : kLeftBlock5;
-    else
-        sub = region_type == 1 ? std::span<const Field>(kBlock1) : kBlock5;
-    const Field info[] = {
-        vca_table("regionInfo", 0, VCA_REGION_BLOCKS, sizeof(VcaRegionBlock), sub)};
-    return fields_apply_raw(info, req, blocks) == nullptr;
+    const int polygons = region_type == 1 ? 1 : VCA_POLYGONS;
+    json_object *items = json_get_array(req, "regionInfo");
+    for (size_t i = 0; i < VCA_REGION_BLOCKS && i < json_len(items); i++) {
+        json_object *item = json_at(items, i);
+        if (!json_object_is_type(item, json_type_object)) continue;
+        VcaRegionBlock &b = blocks[i];
+        if (fields_apply_raw(left ? std::span<const Field>(kLeftBlockFields) : kBlockFields, item,
+                             &b) ||
+            !vca_apply_items(json_get_array(item, "region"), kPolygon, b.polygons, polygons,
+                             VCA_POLYGON_STRIDE))
+            return false;
+    }
+    return true;
 }
 
 Answer on_get_vca_region(Request &rq) {
