@@ -80,16 +80,15 @@ inline constexpr const char *kSmartPtzKinds[KZDB_VCA_EVENTS] = {
     "smart_event_ptz_schedule_6", "smart_event_ptz_schedule_7", "smart_event_ptz_schedule_8"};
 // White-LED schedule and list, HTTP-notification schedule and record of each index.
 inline constexpr const char *kVcaWhiteNames[2][KZDB_VCA_EVENTS] = {
-    {"vca_whiteled_esche_0", "vca_whiteled_esche_1", "vca_whiteled_esche_2",
-     "vca_whiteled_esche_3", "vca_whiteled_esche_4", "vca_whiteled_esche_5",
-     "vca_whiteled_esche_6", "vca_whiteled_esche_7", "vca_whiteled_esche_8"},
+    {"vca_whiteled_esche_0", "vca_whiteled_esche_1", "vca_whiteled_esche_2", "vca_whiteled_esche_3",
+     "vca_whiteled_esche_4", "vca_whiteled_esche_5", "vca_whiteled_esche_6", "vca_whiteled_esche_7",
+     "vca_whiteled_esche_8"},
     {"vca_white_led_params_0", "vca_white_led_params_1", "vca_white_led_params_2",
      "vca_white_led_params_3", "vca_white_led_params_4", "vca_white_led_params_5",
      "vca_white_led_params_6", "vca_white_led_params_7", "vca_white_led_params_8"}};
 inline constexpr const char *kVcaHttpNames[2][KZDB_VCA_EVENTS] = {
-    {"vca_http_notification_sche_0", "vca_http_notification_sche_1",
-     "vca_http_notification_sche_2", "vca_http_notification_sche_3",
-     "vca_http_notification_sche_4", "vca_http_notification_sche_5",
+    {"vca_http_notification_sche_0", "vca_http_notification_sche_1", "vca_http_notification_sche_2",
+     "vca_http_notification_sche_3", "vca_http_notification_sche_4", "vca_http_notification_sche_5",
      "vca_http_notification_sche_6", "vca_http_notification_sche_7",
      "vca_http_notification_sche_8"},
     {"vca_http_notification_params_0", "vca_http_notification_params_1",
@@ -130,14 +129,14 @@ inline int write_smart_event(const char *db, const SmartEventRecord *rec, int in
     return kzdb::store(db, kzdb::kSmartEventKinds[index], rec->channel, rec, sizeof *rec);
 }
 
-#define KZDB_SMART_SCHEDULE(name, kinds)                                                       \
+#define KZDB_SMART_SCHEDULE(name, kinds)                                                        \
     inline int read_smart_event_##name##_schedule(const char *db, ScheduleRecord *rec, int chn, \
-                                                  int index) {                                 \
-        return kzdb::smart_schedule_read(kinds, db, rec, chn, index);                          \
-    }                                                                                          \
+                                                  int index) {                                  \
+        return kzdb::smart_schedule_read(kinds, db, rec, chn, index);                           \
+    }                                                                                           \
     inline int write_smart_event_##name##_schedule(const char *db, const ScheduleRecord *rec,   \
-                                                   int chn, int index) {                       \
-        return kzdb::smart_schedule_write(kinds, db, rec, chn, index);                         \
+                                                   int chn, int index) {                        \
+        return kzdb::smart_schedule_write(kinds, db, rec, chn, index);                          \
     }
 KZDB_SMART_SCHEDULE(audible, kzdb::kSmartAudibleKinds)
 KZDB_SMART_SCHEDULE(mail, kzdb::kSmartMailKinds)
@@ -158,8 +157,7 @@ inline int get_vca_http_table_name(int kind, int index, char *out, int size) {
 // event type index + 5 - to the masked channels other than chn, in one transaction. Parts not
 // stored are copied as empty (the record as a cleared one). `reserved` is not used.
 // 0, or -1 (nothing changed) for a bad index or channel or a failed write.
-inline int copy_smart_event_action(int index, int chn, uint32_t low, uint32_t high,
-                                   int reserved) {
+inline int copy_smart_event_action(int index, int chn, uint32_t low, uint32_t high, int reserved) {
     (void)reserved;
     const char *db = KZDB_PATH;
     if (!kzdb::smart_ok(chn, index)) return -1;

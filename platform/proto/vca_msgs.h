@@ -21,17 +21,17 @@ inline constexpr int MSG_VCA_TAMPER_SET = 3247;
 inline constexpr int MSG_VCA_LINE_SET = 3248;  // VcaLineRecord
 inline constexpr int MSG_VCA_LOITERING_SET = 3249;
 inline constexpr int MSG_VCA_HUMAN_SET = 3250;
-inline constexpr int MSG_VCA_PEOPLE_GET = 3253;  // reply VcaPeopleRecord
-inline constexpr int MSG_VCA_PEOPLE_SET = 3254;  // VcaPeopleRecord
+inline constexpr int MSG_VCA_PEOPLE_GET = 3253;      // reply VcaPeopleRecord
+inline constexpr int MSG_VCA_PEOPLE_SET = 3254;      // VcaPeopleRecord
 inline constexpr int MSG_VCA_LEFTREMOVE_GET = 3268;  // reply VcaLeftRemoveRecord
 inline constexpr int MSG_VCA_LEFTREMOVE_SET = 3269;  // VcaLeftRemoveRecord
 
-inline constexpr int MSG_VCA_SUPPORT = 3257;         // int32 channel, reply VcaSupportReply
-inline constexpr int MSG_VCA_SETTINGS_GET = 3259;    // int32 channel, reply VcaSettingsRecord
-inline constexpr int MSG_VCA_SETTINGS_SET = 3260;    // VcaSettingsRecord
-inline constexpr int MSG_VCA_PEOPLE_RESET = 3261;    // VcaPeopleReset
-inline constexpr int MSG_IPC_VCA_LINE_GET = 1209;    // int32 channel, reply 6209 IpcVcaLineRecord
-inline constexpr int MSG_IPC_VCA_LINE_SET = 1210;    // IpcVcaLineRecord, reply 6210
+inline constexpr int MSG_VCA_SUPPORT = 3257;           // int32 channel, reply VcaSupportReply
+inline constexpr int MSG_VCA_SETTINGS_GET = 3259;      // int32 channel, reply VcaSettingsRecord
+inline constexpr int MSG_VCA_SETTINGS_SET = 3260;      // VcaSettingsRecord
+inline constexpr int MSG_VCA_PEOPLE_RESET = 3261;      // VcaPeopleReset
+inline constexpr int MSG_IPC_VCA_LINE_GET = 1209;      // int32 channel, reply 6209 IpcVcaLineRecord
+inline constexpr int MSG_IPC_VCA_LINE_SET = 1210;      // IpcVcaLineRecord, reply 6210
 inline constexpr int MSG_IPC_VCA_SETTINGS_GET = 1211;  // int32 channel, reply 6211
 inline constexpr int MSG_IPC_VCA_SETTINGS_SET = 1212;  // IpcVcaSettingsRecord, reply 6212
 // Fire-and-forget: the smart-event action sets of these channels changed (two uint32, low

@@ -54,16 +54,21 @@ TEST_F(Vca, RegionSetSavesDialogCopiesAndRelaysRecord) {
     start_core(true);
     const std::string dialog =
         R"({"chnid":2,"enable":1,"triAlarms":5,"interval":7,"triChannels":"0110","audioId":3,)"
-        R"("effective":)" + schedule_json("08:00", "18:00", 1) +
+        R"("effective":)" +
+        schedule_json("08:00", "18:00", 1) +
         R"(,"whiteInfo":[{"chnid":4,"mode":1,"time":9}],"httpParams":{"url":"http://x/y"},)"
         R"("ptzChnId":2,"ptzType":5,"ptzParams":[{"acto_ptz_channel":6,"acto_ptz_type":1}]})";
     const std::string region(400, 'r');
-    Result r = post("/6133", R"({"chnid":2,"type":0,"enable":1,"sensitivity":4,"objtype":2,)"
-                             R"("region":")" + region + R"(","polygonX":"1,2,3","polygonY":"4,5,6",)"
-                             R"("copyChn":"00011","regionType":1,"regionScene":2,"regionInfo":[)"
-                             R"({"enable":1,"objType":3,"time":8,"region":[{"polygonX":"10,20",)"
-                             R"("polygonY":"30,40"},{"polygonX":"99","polygonY":"99"}]}],)"
-                             R"("dialog":)" + dialog + "}");
+    Result r =
+        post("/6133", R"({"chnid":2,"type":0,"enable":1,"sensitivity":4,"objtype":2,)"
+                      R"("region":")" +
+                          region +
+                          R"(","polygonX":"1,2,3","polygonY":"4,5,6",)"
+                          R"("copyChn":"00011","regionType":1,"regionScene":2,"regionInfo":[)"
+                          R"({"enable":1,"objType":3,"time":8,"region":[{"polygonX":"10,20",)"
+                          R"("polygonY":"30,40"},{"polygonX":"99","polygonY":"99"}]}],)"
+                          R"("dialog":)" +
+                          dialog + "}");
     EXPECT_EQ(r.out, kOk);
     ASSERT_EQ(types(), (std::vector<int>{1412, 3244}));
     EXPECT_EQ(payload(1412), set_bytes(1u << 2 | 1u << 3 | 1u << 4));
@@ -75,8 +80,8 @@ TEST_F(Vca, RegionSetSavesDialogCopiesAndRelaysRecord) {
     EXPECT_EQ(text_at(p, 348), "1,2,3");
     EXPECT_EQ(text_at(p, 476), "00011");
     EXPECT_EQ(le32(p, 564), 1);
-    EXPECT_EQ(le32(p, 572 + 12), 3);           // block 0 object type
-    EXPECT_EQ(text_at(p, 572 + 80), "10,20");  // polygon 0
+    EXPECT_EQ(le32(p, 572 + 12), 3);            // block 0 object type
+    EXPECT_EQ(text_at(p, 572 + 80), "10,20");   // polygon 0
     EXPECT_EQ(text_at(p, 572 + 80 + 192), "");  // region type 1: polygon 0 only
 
     EXPECT_EQ(smart(2, 0).enable, 0);  // the dialog form does not switch the event on
@@ -119,11 +124,15 @@ TEST_F(Vca, RegionSetsVerdictsAndRefusals) {
         {"/6133", R"({"chnid":1,"type":1})", {3245}, kOk},  // no dialog: no 1412
         {"/6135", R"({"chnid":1,"ignore_time":9})", {3246}, kOk},
         {"/6137", R"({"chnid":70,"type":3,"dialog":{"chnid":64,"triAlarms":1}})", {3247}, kFailed},
-        {"/6141", R"({"chnid":1,"type":5,"time":5,"size":2,"dialog":{"chnid":1}})", {1412, 3249},
+        {"/6141",
+         R"({"chnid":1,"type":5,"time":5,"size":2,"dialog":{"chnid":1}})",
+         {1412, 3249},
          kOk},
         {"/6143", R"({"chnid":1,"tracks":1,"dialog":{"chnid":1}})", {3250}, kOk},  // no "type"
-        {"/6171", R"({"chnid":1,"left_enable":1,"min_time":4,"dialog":{"chnid":1}})",
-         {1412, 3269}, kOk},
+        {"/6171",
+         R"({"chnid":1,"left_enable":1,"min_time":4,"dialog":{"chnid":1}})",
+         {1412, 3269},
+         kOk},
         {"/6133", R"({"chnid":1,"region":[1]})", {}, kTextError},
         {"/6141", R"({"chnid":1,"regionType":2,"regionInfo":[{"time":"x"}]})", {}, kTextError},
         {"/6135", "[]", {}, kTextError},
@@ -166,7 +175,8 @@ TEST_F(Vca, LinePointsConvertBothWays) {
               kOk);
     std::string p = payload(3248);
     ASSERT_EQ(p.size(), 612u);
-    const int want[][5] = {{1920, 1080, 1, 1, 2}, {1, 1, 50, 1, 0}, {0, 0, 0, 0, 0}, {960, 1, 1, 1, 0}};
+    const int want[][5] = {
+        {1920, 1080, 1, 1, 2}, {1, 1, 50, 1, 0}, {0, 0, 0, 0, 0}, {960, 1, 1, 1, 0}};
     for (int l = 0; l < 4; l++)
         for (int k = 0; k < 5; k++)
             EXPECT_EQ(le32(p, 16 + 124 * l + 4 * k), want[l][k]) << l << "," << k;
@@ -222,9 +232,9 @@ TEST_F(Vca, PeopleCountingSetAndGet) {
     const std::string p = payload(3254);
     ASSERT_EQ(p.size(), 26536u);
     EXPECT_EQ(le32(p, 48), 9);
-    EXPECT_EQ(p[64 + 56 + 0], 1);   // line 1 enabled
+    EXPECT_EQ(p[64 + 56 + 0], 1);           // line 1 enabled
     EXPECT_EQ(p[64 + 56 * 4 - 56 + 2], 4);  // direction of line 3
-    EXPECT_EQ(le32(p, 64 + 4), 460);  // unconverted
+    EXPECT_EQ(le32(p, 64 + 4), 460);        // unconverted
     EXPECT_EQ(le32(p, 64 + 56 + 4), 7);
     EXPECT_EQ(le32(p, 64 + 24), 5);
     EXPECT_EQ(le32(p, 64 + 40 + 12), 4);
@@ -303,11 +313,12 @@ TEST_F(Vca, SettingsSupportResetAndFisheye) {
 // The schedule form, the single-field set and the common keys, with their range checks.
 TEST_F(Vca, ActionSetFormsRoundTrip) {
     start_core();
-    EXPECT_EQ(post("/6149", R"({"chnid":5,"event":8,"enable":1,"triAlarms":2,"white":)" +
-                                schedule_json("03:00", "04:00", 0) +
-                                R"(,"ptzParams":[{"acto_ptz_channel":1}],"ptzChnId":5,"ptzType":13})")
-                  .out,
-              kOk);
+    EXPECT_EQ(
+        post("/6149", R"({"chnid":5,"event":8,"enable":1,"triAlarms":2,"white":)" +
+                          schedule_json("03:00", "04:00", 0) +
+                          R"(,"ptzParams":[{"acto_ptz_channel":1}],"ptzChnId":5,"ptzType":13})")
+            .out,
+        kOk);
     EXPECT_EQ(post("/6150", R"({"channel":5,"event":8,"type":1,"triChannels":"101"})").out, kOk);
     EXPECT_EQ(types(), (std::vector<int>{1412, 1412}));
     EXPECT_EQ(payload(1412), "");  // two of them

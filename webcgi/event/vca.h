@@ -14,35 +14,35 @@
 #include "vca_msgs.h"
 
 // ---- Handlers ----
-Answer on_get_fisheye_info(Request &rq);           // /6130
-Answer on_get_vca_region(Request &rq);             // /6132
-Answer on_set_vca_region(Request &rq);             // /6133
-Answer on_get_vca_motion(Request &rq);             // /6134
-Answer on_set_vca_motion(Request &rq);             // /6135
-Answer on_get_vca_tamper(Request &rq);             // /6136
-Answer on_set_vca_tamper(Request &rq);             // /6137
-Answer on_get_vca_line(Request &rq);               // /6138
-Answer on_set_vca_line(Request &rq);               // /6139
-Answer on_get_vca_loitering(Request &rq);          // /6140
-Answer on_set_vca_loitering(Request &rq);          // /6141
-Answer on_get_vca_human(Request &rq);              // /6142
-Answer on_set_vca_human(Request &rq);              // /6143
-Answer on_get_vca_people(Request &rq);             // /6144
-Answer on_set_vca_people(Request &rq);             // /6145
-Answer on_get_vca_settings(Request &rq);           // /6146
-Answer on_set_vca_settings(Request &rq);           // /6147
-Answer on_get_smart_event_schedule(Request &rq);   // /6148
-Answer on_set_smart_event_schedule(Request &rq);   // /6149
-Answer on_set_vca_allrtm_others(Request &rq);      // /6150
-Answer on_get_vca_common_para(Request &rq);        // /6151
-Answer on_vca_clear_people_count(Request &rq);     // /6154
-Answer on_get_vca_support(Request &rq);            // /6157
-Answer on_set_vca_leftremove(Request &rq);         // /6171
-Answer on_get_vca_leftremove(Request &rq);         // /6172
-Answer on_get_ipc_vca_line2(Request &rq);          // /6192
-Answer on_set_ipc_vca_line2(Request &rq);          // /6193
-Answer on_get_ipc_vca_settings2(Request &rq);      // /6194
-Answer on_set_ipc_vca_settings2(Request &rq);      // /6195
+Answer on_get_fisheye_info(Request &rq);          // /6130
+Answer on_get_vca_region(Request &rq);            // /6132
+Answer on_set_vca_region(Request &rq);            // /6133
+Answer on_get_vca_motion(Request &rq);            // /6134
+Answer on_set_vca_motion(Request &rq);            // /6135
+Answer on_get_vca_tamper(Request &rq);            // /6136
+Answer on_set_vca_tamper(Request &rq);            // /6137
+Answer on_get_vca_line(Request &rq);              // /6138
+Answer on_set_vca_line(Request &rq);              // /6139
+Answer on_get_vca_loitering(Request &rq);         // /6140
+Answer on_set_vca_loitering(Request &rq);         // /6141
+Answer on_get_vca_human(Request &rq);             // /6142
+Answer on_set_vca_human(Request &rq);             // /6143
+Answer on_get_vca_people(Request &rq);            // /6144
+Answer on_set_vca_people(Request &rq);            // /6145
+Answer on_get_vca_settings(Request &rq);          // /6146
+Answer on_set_vca_settings(Request &rq);          // /6147
+Answer on_get_smart_event_schedule(Request &rq);  // /6148
+Answer on_set_smart_event_schedule(Request &rq);  // /6149
+Answer on_set_vca_allrtm_others(Request &rq);     // /6150
+Answer on_get_vca_common_para(Request &rq);       // /6151
+Answer on_vca_clear_people_count(Request &rq);    // /6154
+Answer on_get_vca_support(Request &rq);           // /6157
+Answer on_set_vca_leftremove(Request &rq);        // /6171
+Answer on_get_vca_leftremove(Request &rq);        // /6172
+Answer on_get_ipc_vca_line2(Request &rq);         // /6192
+Answer on_set_ipc_vca_line2(Request &rq);         // /6193
+Answer on_get_ipc_vca_settings2(Request &rq);     // /6194
+Answer on_set_ipc_vca_settings2(Request &rq);     // /6195
 
 // ---- Shared pieces ----
 
@@ -102,8 +102,8 @@ constexpr Field vca_table(const char *key, size_t offset, int count, size_t stri
 
 // Per-line columns: each key of `fields` is a JSON array whose item i is that field of the
 // element i of `count` elements `stride` bytes apart from `base`.
-void vca_columns_render(std::span<const Field> fields, const void *base, int count,
-                        size_t stride, json_object *out);
+void vca_columns_render(std::span<const Field> fields, const void *base, int count, size_t stride,
+                        json_object *out);
 // False (elements partly changed: apply to a copy) on a value of the wrong type or range.
 bool vca_columns_apply(std::span<const Field> fields, json_object *req, void *base, int count,
                        size_t stride);

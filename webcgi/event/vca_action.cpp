@@ -41,8 +41,8 @@ int write_as(const void *rec) {
 template <int I>
 int copy_as(const void *rec, uint64_t mask) {
     auto set_key = [](void *r, int key) { static_cast<SmartEventRecord *>(r)->channel = key; };
-    return kzdb::store_to_mask(KZDB_PATH, kzdb::kSmartEventKinds[I], rec,
-                               sizeof(SmartEventRecord), mask, 64, set_key);
+    return kzdb::store_to_mask(KZDB_PATH, kzdb::kSmartEventKinds[I], rec, sizeof(SmartEventRecord),
+                               mask, 64, set_key);
 }
 
 // "effective" first: the people counter's dialog keeps its schedule elsewhere and skips it.

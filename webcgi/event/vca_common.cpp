@@ -13,8 +13,8 @@ const unsigned char *elem(const void *base, int i, size_t stride) {
 
 }  // namespace
 
-void vca_columns_render(std::span<const Field> fields, const void *base, int count,
-                        size_t stride, json_object *out) {
+void vca_columns_render(std::span<const Field> fields, const void *base, int count, size_t stride,
+                        json_object *out) {
     for (const Field &f : fields) {
         if (!(f.flags & kFieldRender)) continue;
         json_object *column = json_object_new_array();

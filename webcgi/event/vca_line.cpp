@@ -45,8 +45,8 @@ JsonPtr render_lines(std::span<const Field> fields, const R &rec) {
     for (int i = 0; i < VCA_LINES; i++) {
         const auto &l = rec.lines[i];
         json_object_object_add(json_at(items, static_cast<size_t>(i)), "position",
-                               vca_points_text({l.start_x, l.start_y, l.end_x, l.end_y},
-                                               rec.width, rec.height, false));
+                               vca_points_text({l.start_x, l.start_y, l.end_x, l.end_y}, rec.width,
+                                               rec.height, false));
     }
     return out;
 }
@@ -76,9 +76,8 @@ std::unique_ptr<R> fill_lines(json_object *req, std::span<const Field> fields,
 Answer on_get_vca_line(Request &rq) {
     auto chn = json_channel(rq.json(), "channel");
     if (!chn) return Answer::error(CGI_JSON);
-    return vca_get<VcaLineRecord>(MSG_VCA_LINE_GET, *chn, [](VcaLineRecord &rec) {
-        return render_lines(kLineFields, rec);
-    });
+    return vca_get<VcaLineRecord>(
+        MSG_VCA_LINE_GET, *chn, [](VcaLineRecord &rec) { return render_lines(kLineFields, rec); });
 }
 
 Answer on_set_vca_line(Request &rq) {

@@ -32,21 +32,32 @@ constexpr Field kLeftBlockFields[] = {
 
 #define REGION(member, key, ...) FIELD(VcaRegionRecord, member, key __VA_OPT__(, ) __VA_ARGS__)
 // Keys of every region set that the gets do not report.
-#define REGION_SET_KEYS                                                              \
+#define REGION_SET_KEYS \
     REGION(chnid, "chnid", kAnyInt, kParse), REGION(copy_chn, "copyChn", kAnyInt, kParse)
-#define REGION_TYPE_KEYS                                     \
-    REGION(region_type, "regionType", kAnyInt, kParse),      \
+#define REGION_TYPE_KEYS                                \
+    REGION(region_type, "regionType", kAnyInt, kParse), \
         REGION(region_scene, "regionScene", kAnyInt, kParse)
 
 constexpr Field kEntranceFields[] = {
-    REGION(region, "region"),       REGION(enable, "enable"),        REGION(sensitivity, "sensitivity"),
-    REGION(objtype, "objtype"),     REGION(polygon_x, "polygonX"),   REGION(polygon_y, "polygonY"),
-    REGION_SET_KEYS,                REGION_TYPE_KEYS,
+    REGION(region, "region"),
+    REGION(enable, "enable"),
+    REGION(sensitivity, "sensitivity"),
+    REGION(objtype, "objtype"),
+    REGION(polygon_x, "polygonX"),
+    REGION(polygon_y, "polygonY"),
+    REGION_SET_KEYS,
+    REGION_TYPE_KEYS,
 };
 constexpr Field kMotionFields[] = {
-    REGION(region, "region"),       REGION(enable, "enable"),        REGION(sensitivity, "sensitivity"),
-    REGION(objtype, "objtype"),     REGION(polygon_x, "polygonX"),   REGION(polygon_y, "polygonY"),
-    REGION(ignore_time, "ignore_time"), REGION_SET_KEYS,             REGION_TYPE_KEYS,
+    REGION(region, "region"),
+    REGION(enable, "enable"),
+    REGION(sensitivity, "sensitivity"),
+    REGION(objtype, "objtype"),
+    REGION(polygon_x, "polygonX"),
+    REGION(polygon_y, "polygonY"),
+    REGION(ignore_time, "ignore_time"),
+    REGION_SET_KEYS,
+    REGION_TYPE_KEYS,
 };
 constexpr Field kTamperFields[] = {
     REGION(enable, "enable"),
@@ -54,9 +65,15 @@ constexpr Field kTamperFields[] = {
     REGION_SET_KEYS,
 };
 constexpr Field kLoiteringFields[] = {
-    REGION(region, "region"),       REGION(enable, "enable"),       REGION(time, "time"),
-    REGION(size, "size"),           REGION(objtype, "objtype"),     REGION(polygon_x, "polygonX"),
-    REGION(polygon_y, "polygonY"),  REGION_SET_KEYS,                REGION_TYPE_KEYS,
+    REGION(region, "region"),
+    REGION(enable, "enable"),
+    REGION(time, "time"),
+    REGION(size, "size"),
+    REGION(objtype, "objtype"),
+    REGION(polygon_x, "polygonX"),
+    REGION(polygon_y, "polygonY"),
+    REGION_SET_KEYS,
+    REGION_TYPE_KEYS,
 };
 constexpr Field kHumanFields[] = {
     REGION(enable, "enable"),
