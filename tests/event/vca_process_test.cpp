@@ -288,13 +288,14 @@ TEST_F(Vca, SettingsSupportResetAndFisheye) {
     EXPECT_EQ(int_at(box, "minHeight"), 130);
 
     EXPECT_EQ(post("/6195", R"({"chnid":2,"fps":9,"copyChn":"11","position":[{"minStartX":5},)"
-                            R"({"maxHeight":-7}]})")
+                            R"({"maxHeight":-7},3,{"minWidth":4}]})")
                   .out,
               kOk);
     p = payload(1212);
     ASSERT_EQ(p.size(), 356u);
     EXPECT_EQ(le32(p, 32), 5);
     EXPECT_EQ(le32(p, 256 + 4), -7);
+    EXPECT_EQ(le32(p, 96 + 12), 4);  // item 2 is no box: skipped
     EXPECT_EQ(text_at(p, 288), "11");
     got = body_of(post("/6194", R"({"channel":2})"));
     EXPECT_EQ(json_len(json_get(got.get(), "position")), 8u);

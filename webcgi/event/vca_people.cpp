@@ -68,7 +68,8 @@ constexpr Field kSettingsFields[] = {
     FIELD(VcaSettingsRecord, width, "width"),
     FIELD(VcaSettingsRecord, height, "height"),
     FIELD(VcaSettingsRecord, vca_type, "vcaType", kAnyInt, kRender),
-    vca_table("position", offsetof(VcaSettingsRecord, min_box), 1, 2 * sizeof(VcaBox), kBoxFields),
+    vca_table("position", offsetof(VcaSettingsRecord, min_box), 1, 2 * sizeof(VcaBox), kBoxFields,
+              kRender),
     FIELD(VcaSettingsRecord, chnid, "chnid", kAnyInt, kParse),
 };
 
@@ -88,7 +89,7 @@ constexpr Field kIpcSettingsFields[] = {
     FIELD(IpcVcaSettingsRecord, width, "width"),
     FIELD(IpcVcaSettingsRecord, height, "height"),
     vca_table("position", offsetof(IpcVcaSettingsRecord, min_start_x), VCA_BOXES, sizeof(int32_t),
-              kIpcBoxFields),
+              kIpcBoxFields, kRender),
     FIELD(IpcVcaSettingsRecord, chnid, "chnid", kAnyInt, kParse),
     FIELD(IpcVcaSettingsRecord, copy_chn, "copyChn", kAnyInt, kParse),
 };
@@ -186,7 +187,9 @@ Answer on_get_vca_settings(Request &rq) {
 
 Answer on_set_vca_settings(Request &rq) {
     VcaSettingsRecord rec{};
-    if (!rq.json() || !fields_apply(kSettingsFields, rq.json(), rec))
+    json_object *req = rq.json();
+    if (!req || !fields_apply(kSettingsFields, req, rec) ||
+        !vca_apply_items(json_get_array(req, "position"), kBoxFields, &rec.min_box, 1, 0))
         return Answer::error(CGI_TEXT);
     rec.vca_type = 0;
     convert_boxes(rec, true);
@@ -201,7 +204,10 @@ Answer on_get_ipc_vca_settings2(Request &rq) {
 
 Answer on_set_ipc_vca_settings2(Request &rq) {
     IpcVcaSettingsRecord rec{};
-    if (!rq.json() || !fields_apply(kIpcSettingsFields, rq.json(), rec))
+    json_object *req = rq.json();
+    if (!req || !fields_apply(kIpcSettingsFields, req, rec) ||
+        !vca_apply_items(json_get_array(req, "position"), kIpcBoxFields, rec.min_start_x, VCA_BOXES,
+                         sizeof(int32_t)))
         return Answer::error(CGI_TEXT);
     return vca_verdict(MSG_IPC_VCA_SETTINGS_SET, rec);
 }
