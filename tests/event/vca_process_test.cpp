@@ -51,6 +51,9 @@ std::string str_at(json_object *o, const char *key) {
 // the channel and the copied ones, the record carries the keys and block polygons, and a
 // copied channel reads the action set back through /6148.
 TEST_F(Vca, RegionSetSavesDialogCopiesAndRelaysRecord) {
+    ScheduleRecord old{};
+    kzdb::set_text(old.day[0].section[0].start_time, "05:00");
+    ASSERT_EQ(write_smart_event_audible_schedule(KZDB_PATH, &old, 4, 0), 0);
     start_core(true);
     const std::string dialog =
         R"({"chnid":2,"enable":1,"triAlarms":5,"interval":7,"triChannels":"0110","audioId":3,)"
@@ -91,6 +94,9 @@ TEST_F(Vca, RegionSetSavesDialogCopiesAndRelaysRecord) {
         EXPECT_EQ(s.tri_alarms, 5);
         EXPECT_EQ(s.tri_channels_bits, 6u);
     }
+    ScheduleRecord copied{};
+    ASSERT_EQ(read_smart_event_audible_schedule(KZDB_PATH, &copied, 4, 0), 0);
+    EXPECT_STREQ(copied.day[0].section[0].start_time, "");  // not stored on 2: copied empty
     JsonPtr got = body_of(post("/6148", R"({"chnid":4,"event":0})"));
     json_object *a = json_at(json_get(got.get(), "action"), 0);
     EXPECT_EQ(int_at(a, "chnid"), 4);
