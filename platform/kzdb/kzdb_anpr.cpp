@@ -17,8 +17,8 @@ int mode_index(int mode) {
 constexpr const char *kEventKinds[ANPR_MODES] = {"anpr_event", "anpr_black_event",
                                                  "anpr_white_event", "anpr_visitor_event"};
 constexpr const char *kScheduleKinds[4][ANPR_MODES] = {
-    {"anpr_effective_schedule", "anpr_black_effective_schedule",
-     "anpr_white_effective_schedule", "anpr_visitor_effective_schedule"},
+    {"anpr_effective_schedule", "anpr_black_effective_schedule", "anpr_white_effective_schedule",
+     "anpr_visitor_effective_schedule"},
     {"anpr_audible_schedule", "anpr_black_audible_schedule", "anpr_white_audible_schedule",
      "anpr_visitor_audible_schedule"},
     {"anpr_mail_schedule", "anpr_black_mail_schedule", "anpr_white_mail_schedule",
@@ -37,8 +37,7 @@ int read_sched(AnprSchedule s, const char *db, ScheduleRecord *out, int channel,
     const char *kind = anpr_schedule_kind(s, mode);
     return kind ? kzdb::read_schedule(db, kind, out, channel) : -1;
 }
-int write_sched(AnprSchedule s, const char *db, const ScheduleRecord *rec, int channel,
-                int mode) {
+int write_sched(AnprSchedule s, const char *db, const ScheduleRecord *rec, int channel, int mode) {
     const char *kind = anpr_schedule_kind(s, mode);
     return kind ? kzdb::write_schedule(db, kind, rec, channel) : -1;
 }

@@ -13,8 +13,8 @@
 
 #include "kzdb.h"
 #include "kzdb_defaults.h"
-#include "kzdb_records_anpr.h"
 #include "kzdb_records.h"
+#include "kzdb_records_anpr.h"
 
 namespace {
 

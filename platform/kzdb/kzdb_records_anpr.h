@@ -48,8 +48,7 @@ int read_anpr_effective_schedule(const char *db, ScheduleRecord *out, int channe
 int read_anpr_audible_schedule(const char *db, ScheduleRecord *out, int channel, int mode);
 int read_anpr_mail_schedule(const char *db, ScheduleRecord *out, int channel, int mode);
 int read_anpr_ptz_schedule(const char *db, ScheduleRecord *out, int channel, int mode);
-int write_anpr_effective_schedule(const char *db, const ScheduleRecord *rec, int channel,
-                                  int mode);
+int write_anpr_effective_schedule(const char *db, const ScheduleRecord *rec, int channel, int mode);
 int write_anpr_audible_schedule(const char *db, const ScheduleRecord *rec, int channel, int mode);
 int write_anpr_mail_schedule(const char *db, const ScheduleRecord *rec, int channel, int mode);
 int write_anpr_ptz_schedule(const char *db, const ScheduleRecord *rec, int channel, int mode);

@@ -6,13 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
-inline constexpr int MSG_ANPR_MODE_CHANGED = 1416;    // AnprModeNotice, fire-and-forget
-inline constexpr int MSG_ANPR_SETTINGS_GET = 3289;    // int32 channel, reply 8289: AnprSettings
-inline constexpr int MSG_ANPR_SETTINGS_SET = 3290;    // AnprSettings, reply 8290: int32 result
-inline constexpr int MSG_ANPR_SUPPORT = 3293;         // int32 channel, reply 8293: AnprSupport
-inline constexpr int MSG_IPC_ZOOM_STATE = 1215;       // int32 channel, reply 6215: IpcZoomState
-inline constexpr int MSG_IPC_WILDCARDS_GET = 1207;    // int32 channel, reply 6207: AnprWildcards
-inline constexpr int MSG_IPC_WILDCARDS_SET = 1208;    // AnprWildcards, reply 6208: int32 result
+inline constexpr int MSG_ANPR_MODE_CHANGED = 1416;  // AnprModeNotice, fire-and-forget
+inline constexpr int MSG_ANPR_SETTINGS_GET = 3289;  // int32 channel, reply 8289: AnprSettings
+inline constexpr int MSG_ANPR_SETTINGS_SET = 3290;  // AnprSettings, reply 8290: int32 result
+inline constexpr int MSG_ANPR_SUPPORT = 3293;       // int32 channel, reply 8293: AnprSupport
+inline constexpr int MSG_IPC_ZOOM_STATE = 1215;     // int32 channel, reply 6215: IpcZoomState
+inline constexpr int MSG_IPC_WILDCARDS_GET = 1207;  // int32 channel, reply 6207: AnprWildcards
+inline constexpr int MSG_IPC_WILDCARDS_SET = 1208;  // AnprWildcards, reply 6208: int32 result
 
 inline constexpr int ANPR_REGIONS = 64;
 inline constexpr int ANPR_BOXES = 4;
