@@ -320,4 +320,21 @@ TEST_F(Anpr, PlatesImportRefusesRowsAndRoundTrips) {
     EXPECT_EQ(read_file(root_ + "/again.csv"), first);
 }
 
+TEST_F(Anpr, DemoCoreAnswersEveryExchange) {
+    start_core(true);
+    JsonPtr s = body_json(post("/6181", R"({"chnid":2})"));
+    EXPECT_EQ(json_object_get_int(json_get(s.get(), "chnid")), 2);
+    EXPECT_EQ(json_len(json_get(s.get(), "region")), 3u);
+    EXPECT_EQ(json_len(json_get(s.get(), "normalPolygons")), 4u);
+    EXPECT_EQ(json_len(json_get(body_json(post("/6190", R"({"chnid":2})")).get(), "wildcards")),
+              9u);
+    for (const char *code : {"/6186", "/6189"})
+        EXPECT_EQ(
+            json_object_get_int(json_get(body_json(post(code, R"({"chnid":2})")).get(), "chnid")),
+            2)
+            << code;
+    EXPECT_EQ(post("/6182", R"({"chnid":2,"formatData":{}})").out, kOk);
+    EXPECT_EQ(post("/6191", R"({"chnid":2})").out, kOk);
+}
+
 }  // namespace
