@@ -285,6 +285,13 @@ TEST_F(Anpr, PlateEditsReadBackThroughExport) {
         EXPECT_EQ(post("/6185", b.body).out, b.update) << b.body;
     }
     EXPECT_EQ(exported(), "type,plate\r\n" + hostile + "white,ABC123\r\n");
+
+    // A list that cannot be written is not answered as done.
+    std::filesystem::remove(host(KZDB_ANPR_PATH));
+    std::filesystem::create_directory(host(KZDB_ANPR_PATH));
+    EXPECT_EQ(post("/6184", R"({"cnt":1,"plate":[["black","Q1"]]})").out, kJsonError);
+    EXPECT_EQ(post("/6183", R"({"cnt":1,"plate":["Q1"]})").out, kTextError);
+    EXPECT_EQ(post("/6185", R"({"cnt":1,"plate":[["Q1","black","Q2"]]})").out, kTextError);
 }
 
 TEST_F(Anpr, PlatesImportRefusesRowsAndRoundTrips) {

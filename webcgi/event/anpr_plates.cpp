@@ -54,10 +54,12 @@ std::vector<AnprListEntry> collect(json_object *req, size_t n, bool pairs) {
     for (size_t i = 0; i < n; i++) {
         json_object *item = json_at(list, i);
         std::optional<std::string_view> type = "", plate;
-        if (pairs && json_object_is_type(item, json_type_array) && json_len(item) >= 2)
-            type = item_text(json_at(item, 0), false), plate = item_text(json_at(item, 1), false);
-        else if (!pairs)
+        if (!pairs) {
             plate = item_text(item, false);
+        } else if (json_object_is_type(item, json_type_array) && json_len(item) >= 2) {
+            type = item_text(json_at(item, 0), false);
+            plate = item_text(json_at(item, 1), false);
+        }
         std::optional<AnprListEntry> e;
         if (type && plate) e = make_entry(*type, *plate);
         if (!e) break;
