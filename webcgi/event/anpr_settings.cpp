@@ -3,6 +3,7 @@
 #include <json-c/json.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 #include "anpr.h"
@@ -15,21 +16,13 @@ namespace {
 constexpr unsigned char kText = kFieldBoth | kFieldLooseText;  // numbers give their text
 constexpr unsigned char kReplyOnly = kFieldRender;
 
-constexpr Field kRoiFields[] = {
-    FIELD(AnprBox, name, "name", kAnyInt, kText),
-    FIELD(AnprBox, start_x, "startX"),
-    FIELD(AnprBox, start_y, "startY"),
-    FIELD(AnprBox, end_x, "endX"),
-    FIELD(AnprBox, end_y, "endY"),
-};
-// The preset boxes spell their last key "endy".
-constexpr Field kPresetFields[] = {
-    FIELD(AnprBox, name, "name", kAnyInt, kText),
-    FIELD(AnprBox, start_x, "startX"),
-    FIELD(AnprBox, start_y, "startY"),
-    FIELD(AnprBox, end_x, "endX"),
-    FIELD(AnprBox, end_y, "endy"),
-};
+constexpr std::array<Field, 5> box_fields(const char *end_y_key) {
+    return {FIELD(AnprBox, name, "name", kAnyInt, kText), FIELD(AnprBox, start_x, "startX"),
+            FIELD(AnprBox, start_y, "startY"), FIELD(AnprBox, end_x, "endX"),
+            FIELD(AnprBox, end_y, end_y_key)};
+}
+constexpr auto kRoiFields = box_fields("endY");
+constexpr auto kPresetFields = box_fields("endy");  // the presets' own spelling
 constexpr Field kPolygonFields[] = {
     FIELD(AnprPolygon, name, "name", kAnyInt, kText),
     FIELD(AnprPolygon, polygon_x, "polygonX", kAnyInt, kText),
