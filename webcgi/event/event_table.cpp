@@ -1,4 +1,5 @@
 // Table of the event module (11): OSD, motion, video loss, analytics, plates, snapshots.
+#include "anpr.h"
 #include "handler.h"
 #include "modules.h"
 #include "motion.h"
@@ -82,6 +83,18 @@ const WebRes kEventTable[] = {
     {"/6193", on_set_ipc_vca_line2},
     {"/6194", on_get_ipc_vca_settings2},
     {"/6195", on_set_ipc_vca_settings2},
+    // Licence-plate recognition.
+    {"/6179", on_get_anpr_mode_params},
+    {"/6180", on_set_anpr_mode_params},
+    {"/6181", on_get_anpr_settings},
+    {"/6182", on_set_anpr_settings},
+    {"/6183", on_set_anpr_del_lpr_plate},
+    {"/6184", on_set_anpr_add_lpr_plate},
+    {"/6185", on_set_anpr_update_lpr_plate},
+    {"/6186", on_get_anpr_support_anpr},
+    {"/6189", on_get_ipc_zoom_state},
+    {"/6190", on_get_ipc_anpr_wildcards},
+    {"/6191", on_set_ipc_anpr_wildcards},
 };
 }  // namespace
 
