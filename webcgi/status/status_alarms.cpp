@@ -1,6 +1,7 @@
 // /8003: per-channel event and alarm states from the one 8305 record, with the
 // stored names of channels, camera alarm ports and the NVR's own inputs and
 // outputs.
+#include <cstring>
 #include <memory>
 
 #include "kzdb_records_alarm.h"
@@ -27,6 +28,8 @@ struct ChannelAlarmRow {
     int32_t out_type[KZDB_CAM_ALARM_OUTS];
     int32_t out_state[KZDB_CAM_ALARM_OUTS];
 };
+static_assert(sizeof ChannelAlarmRow::in_name[0] == sizeof CamAlarmName::name);
+static_assert(sizeof ChannelAlarmRow::out_name[0] == sizeof CamAlarmName::name);
 
 #define CAM_IN(k)                                                \
     FIELD_AT(ChannelAlarmRow, in_name, k, "AlarmInName" #k),     \
@@ -90,13 +93,13 @@ ChannelAlarmRow channel_row(const AlarmStatusRecord &s, int ch, const ChannelFac
     row.out = s.channel[ch].out;
     for (int k = 0; k < KZDB_CAM_ALARM_INS; k++) {
         const CamAlarmName &n = in_names[ch * KZDB_CAM_ALARM_INS + k];
-        copy_text(row.in_name[k], field_text(n.name, sizeof n.name));
+        std::memcpy(row.in_name[k], n.name, sizeof n.name);  // a full field has no NUL
         row.in_type[k] = bit(s.cam_in_type[k], ch);
         row.in_state[k] = bit(s.cam_in_state[k], ch);
     }
     for (int k = 0; k < KZDB_CAM_ALARM_OUTS; k++) {
         const CamAlarmName &n = out_names[ch * KZDB_CAM_ALARM_OUTS + k];
-        copy_text(row.out_name[k], field_text(n.name, sizeof n.name));
+        std::memcpy(row.out_name[k], n.name, sizeof n.name);
         row.out_delay[k] = 0;  // the store keeps no delay for camera outputs
         row.out_type[k] = bit(s.cam_out_type[k], ch);
         row.out_state[k] = bit(s.cam_out_state[k], ch);
