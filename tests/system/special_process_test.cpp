@@ -17,6 +17,22 @@ namespace {
 const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
 const Env kQuick = {{"KZ_IPC_WAIT_MS", "300"}};
 
+// URL-safe Base64 without padding, written out here so the test does not
+// share the code under test.
+std::string base64_url(const std::string &in) {
+    static const char *abc = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_";
+    std::string out;
+    for (size_t i = 0; i < in.size(); i += 3) {
+        uint32_t v = 0;
+        size_t n = std::min<size_t>(3, in.size() - i);
+        for (size_t k = 0; k < 3; k++)
+            v = (v << 8) | (k < n ? static_cast<unsigned char>(in[i + k]) : 0);
+        for (size_t k = 0; k < n + 1; k++)
+            out += abc[(v >> (18 - 6 * k)) & 63];
+    }
+    return out;
+}
+
 class Special : public SysAdmin {
   protected:
     std::vector<int> types() const {
@@ -107,6 +123,12 @@ TEST_F(Special, AddressPlanWritesTheAddressFieldOnly) {
     ASSERT_EQ(read_camera(KZDB_PATH, &after, 63), 0);
     EXPECT_STREQ(after.ip_addr, "10.0.0.64");
     EXPECT_FALSE(marked());
+    // A failed write is no "OK", and the plan is all or nothing.
+    sql("CREATE TRIGGER fail_third BEFORE INSERT ON record WHEN NEW.kind = 'camera'"
+        " AND (SELECT n FROM writes) >= 66 BEGIN SELECT RAISE(ABORT, 'full'); END;");
+    EXPECT_EQ(post("/ipc", R"({"startip":"9.9.9.9","chnNum":4,"chnFre":1})").out, "");
+    ASSERT_EQ(read_camera(KZDB_PATH, &after, 0), 0);
+    EXPECT_STREQ(after.ip_addr, "10.0.0.1");
 }
 
 TEST_F(Special, DiagnosticBundleIsMadeDownloadedOnceAndRemoved) {
@@ -201,6 +223,11 @@ TEST_F(Special, AudioFilesThroughTheDemoCore) {
     EXPECT_EQ(upload("/6321", "bell.wav", "RIFF1").out,
               kText + "CGI OK status:[0], data:[YmVsbC53YXY]");
     EXPECT_EQ(read_file(host("/tmp/YmVsbC53YXY")), "RIFF1");
+    const std::string odd = "a;$(touch ${M})`x`'.wav";  // a quote would end the header's name
+    EXPECT_EQ(multipart("/6321", "", upload_body(odd, "w"), "b0", marker_env()).out,
+              kText + "CGI OK status:[0], data:[" + base64_url(odd) + "]");
+    EXPECT_EQ(read_file(host("/tmp/" + base64_url(odd))), "w");
+    EXPECT_FALSE(marked());
     EXPECT_EQ(upload("/6321", "notes.txt", "text").out, kText + "CGI ERROR status:[-1], data:[]");
     EXPECT_FALSE(exists(host("/tmp/notes.txt")));
     EXPECT_EQ(get("/6321", "/tmp/other.wav").out, kText + "CGI ERROR status:[-1], data:[]");
@@ -328,6 +355,11 @@ TEST_F(Special, OemPackagesAreCheckedThenUnpackedUnderTheBrandingFolder) {
         EXPECT_EQ(listing("/mnt/nand2"), before);
     }
     EXPECT_EQ(post("/oem", "/tmp/oem.zip & aes=k").out, kText + "ERROR");
+    EXPECT_EQ(multipart("/oem", "aes=$(touch ${M});`x`", upload_body("p", make_package(good, "k")),
+                        "b0", marker_env())
+                  .out,
+              kText + "ERROR");
+    EXPECT_FALSE(marked());
     EXPECT_TRUE(fs::is_empty(host("/mnt/outside")));
     EXPECT_FALSE(exists(host("/mnt/x")));
 
