@@ -107,9 +107,12 @@ TEST_F(Special, AddressPlanWritesTheAddressFieldOnly) {
     sql("CREATE TABLE writes(n); INSERT INTO writes VALUES(0);"
         "CREATE TRIGGER count_cam AFTER INSERT ON record WHEN NEW.kind = 'camera'"
         " BEGIN UPDATE writes SET n = n + 1; END;");
+    // Within a second of what a request that does nothing takes on this machine.
     auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(get("/dw.cgi", "").out, kText + "NG download");
+    auto t1 = std::chrono::steady_clock::now();
     EXPECT_EQ(post("/ipc", R"({"startip":"1.2.3.4","chnNum":2147483647,"chnFre":0})").out, kOk);
-    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(1));
+    EXPECT_LT(std::chrono::steady_clock::now() - t1, t1 - t0 + std::chrono::seconds(1));
     for (const char *bad :
          {"", "[]", "5", R"({"startip":"1.2.3","chnNum":1,"chnFre":1})",
           R"({"startip":"1.2.3.4;touch ${M}","chnNum":1,"chnFre":1})",
@@ -348,6 +351,8 @@ TEST_F(Special, OemPackagesAreCheckedThenUnpackedUnderTheBrandingFolder) {
         {make_package(make_zip({{"old/x", "x"}}), "k"), "aes=k"},
         {make_package(make_zip({{"zeros", std::string(30u << 20, '\0')}}), "k"), "aes=k"},
         {make_package("not a zip", "k"), "aes=k"},
+        // Good, but a file over 16 MiB (line breaks are skipped by the decoder).
+        {make_package(good, "k") + std::string(17u << 20, '\n'), "aes=k"},
     };
     const std::string before = listing("/mnt/nand2");
     for (const auto &c : refused) {
