@@ -40,6 +40,7 @@ extern const std::span<const DemoStreamEntry> kDemoStreams;
 void demo_prepare_record();
 
 extern const std::span<const DemoEntry> kDemoSystem;
+extern const std::span<const DemoEntry> kDemoSpecial;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
 extern const std::span<const DemoEntry> kDemoStorage;
@@ -53,7 +54,6 @@ extern const std::span<const DemoEntry> kDemoSysinfo;
 extern const std::span<const DemoEntry> kDemoAlarm;
 extern const std::span<const DemoEntry> kDemoUpgrade;
 extern const std::span<const DemoEntry> kDemoLog;
-extern const std::span<const DemoEntry> kDemoSpecial;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>
