@@ -10,6 +10,7 @@
 #include "kzdb_records_camera.h"
 #include "kzdb_records_event.h"
 #include "kzdb_records_record.h"
+#include "kzdb_records_smart.h"
 #include "kzdb_records_network.h"
 #include "kzdb_records_system.h"
 
@@ -159,6 +160,7 @@ int init_defaults(const char *db, InitReport *report) {
     if (init_defaults_network(db) != 0) return -1;
     if (init_defaults_camparam(db) != 0) return -1;
     if (init_defaults_system(db) != 0) return -1;
+    if (init_defaults_smart(db) != 0) return -1;
     if (batch.commit() != 0) return -1;
     if (report) *report = r;
     return 0;
