@@ -40,6 +40,7 @@ extern const std::span<const DemoStreamEntry> kDemoStreams;
 void demo_prepare_record();
 
 extern const std::span<const DemoEntry> kDemoSystem;
+extern const std::span<const DemoEntry> kDemoSpecial;
 extern const std::span<const DemoEntry> kDemoCamera;
 extern const std::span<const DemoEntry> kDemoEvent;
 extern const std::span<const DemoEntry> kDemoStorage;

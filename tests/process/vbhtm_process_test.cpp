@@ -42,7 +42,7 @@ TEST_F(VbHtm, SeveralOptionsReplyInTurnAndStore) {
 TEST_F(VbHtm, ErrorsStopAtTheUnknownOption) {
     EXPECT_EQ(vb("foo=1").out, kText + "ERROR");
     EXPECT_EQ(vb("debug").out, kText + "ERROR");
-    EXPECT_EQ(vb("chipupdate=Q1").out, kText + "ERROR");
+    EXPECT_EQ(vb("chipupdate=Q1").out, kText + "NG chipupdate");
     EXPECT_EQ(vb("").out, kText + "PARAM ERROR");
     EXPECT_EQ(vb("decode").out, kText + "PARAM ERROR");
     EXPECT_EQ(vb("a=" + std::string(98, 'b')).out, kText + "PARAM ERROR");

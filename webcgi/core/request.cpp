@@ -16,6 +16,7 @@
 #include "cgi_form.h"
 #include "devroot.h"
 #include "text.h"
+#include "tmp_files.h"
 
 namespace {
 
@@ -59,10 +60,7 @@ void post_path() {
 
 // A client file name that is safe as a single entry of "/tmp".
 bool safe_base_name(std::string_view base) {
-    if (base.empty() || base[0] == '.') return false;
-    for (unsigned char c : base)
-        if (c < 0x20 || c == 0x7f) return false;
-    return true;
+    return tmp_name_ok(base.substr(0, 127));
 }
 
 // Moves src to dst without replacing anything already at dst.

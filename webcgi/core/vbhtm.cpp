@@ -17,6 +17,7 @@
 #include "kzdb.h"
 #include "shell.h"
 #include "text.h"
+#include "vbhtm_identity.h"
 
 namespace {
 
@@ -110,13 +111,12 @@ void opt_softversion(const HttpOption &, std::string &out) {
     reply(out, version);
 }
 
-// The identity options (chipupdate, modelupdate) join this table with their
-// field rules; until then they answer as unknown options do.
 const HttpOptionEntry kOptionTable[] = {
     {"setlang", opt_setlang, nullptr},         {"setdefault", opt_setdefault, nullptr},
     {"decode", opt_decode, nullptr},           {"hotplug", opt_hotplug, nullptr},
     {"oemclean", opt_oemclean, nullptr},       {"paratest", opt_paratest, nullptr},
-    {"softversion", opt_softversion, nullptr},
+    {"softversion", opt_softversion, nullptr}, {"chipupdate", opt_chipupdate, nullptr},
+    {"modelupdate", opt_modelupdate, nullptr},
 };
 constexpr int kOptionCount = sizeof kOptionTable / sizeof kOptionTable[0];
 

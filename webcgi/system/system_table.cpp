@@ -8,6 +8,7 @@
 #include "network/network_handlers.h"
 #include "profile.h"
 #include "restart_codes.h"
+#include "special.h"
 #include "sysinfo.h"
 #include "upgrade.h"
 #include "users.h"
@@ -65,9 +66,23 @@ const WebRes kSystemTable[] = {
     {"/6087", on_check_nvr_online_upgrade},
     {"/6088", on_nvr_online_upgrade},
     {"/6089", on_check_ipc_online_upgrade},
+    {"/1019", on_empty_upload, Body::Text, Upload::Temp},
+    // special paths, access filter, diagnostics and alarm audio files
+    {"/json", on_get_json_page, Body::Query},
+    {"/vb.htm", on_cgi_vb_htm, Body::Query},
+    {"/oem", on_oem_upload, Body::Text, Upload::Temp},
+    {"/dw.cgi", on_download_refused, Body::Query},
+    {"/ipc", on_set_camera_ip_plan},
     {"/6300", on_get_access_filter},
     {"/6301", on_set_access_filter},
-    {"/vb.htm", on_cgi_vb_htm, Body::Query},
+    {"/6310", on_get_diagnostic},
+    {"/6311", on_download_diagnostic, Body::Query},
+    {"/6320", on_get_audio_files},
+    {"/6321", on_upload_audio_file, Body::Text},
+    {"/6322", on_add_audio_file},
+    {"/6323", on_del_audio_files},
+    {"/6324", on_rename_audio_file},
+    {"/6325", on_play_audio_file},
 };
 }  // namespace
 
