@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kPcntPtzEventType = 20;
-constexpr int kPcntActionChanged = 2293;
 
 struct GroupSchedule {
     const char *key;
@@ -116,5 +115,5 @@ Answer on_cgi_set_peoplecnt_action(Request &rq) {
     struct {
         int32_t group, reserved;
     } notice{*group, 0};
-    return cgi_query(kPcntActionChanged, notice, render_res, Answer::error(CGI_JSON));
+    return cgi_query(MSG_PCNT_ACTION_SAVED, notice, render_res, Answer::error(CGI_JSON));
 }

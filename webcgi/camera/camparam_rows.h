@@ -488,8 +488,11 @@ inline constexpr PassRow kCameraRows[] = {
      .type = MSG_PCNT_LIVE_RESET,
      .req_size = 4,
      .shape = Shape::Res},
+    {.code = "/2073", .hand = on_cgi_get_pos_info},
+    {.code = "/2074", .hand = on_cgi_set_pos_info},
     {.code = "/2075", .hand = on_cgi_get_report_auto_backup},
     {.code = "/2076", .hand = on_cgi_set_report_auto_backup},
+    {.code = "/2077", .hand = on_cgi_set_face_config},
     {.code = "/2078", .hand = on_set_ipc_upgrade_prepare},
     // A multipart post reaches it as "temp & <query>" (the upload page polls it).
     {.code = "/2079", .hand = on_get_ipc_upgrade_status, .upload = Upload::Marker},
