@@ -275,7 +275,7 @@ Payload custom_param(std::span<const unsigned char> req) {
 }
 
 Payload motion_state(std::span<const unsigned char>) {
-    return bytes(uint64_t{0x1});
+    return bytes(MotionState{0x1});
 }
 
 // A weekly schedule in the camera-side form: every day valid, `from` to `to`.

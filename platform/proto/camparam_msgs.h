@@ -166,6 +166,22 @@ struct ImageTemplate {  // reply 8278 element
 };
 static_assert(sizeof(ImageTemplate) == 52);
 
+struct MotionState {  // reply 8307
+    uint64_t mask;     // bit i: motion on channel i
+};
+static_assert(sizeof(MotionState) == 8);
+
+struct StopRequest {  // 3390
+    int32_t stop;
+};
+static_assert(sizeof(StopRequest) == 4);
+
+struct PcntActionSaved {  // 2293
+    int32_t group;
+    int32_t reserved;
+};
+static_assert(sizeof(PcntActionSaved) == 8);
+
 // Image schedule templates of several channels (3279, notice).
 struct TemplateSet {
     uint64_t mask;

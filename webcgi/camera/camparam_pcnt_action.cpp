@@ -112,8 +112,5 @@ Answer on_cgi_set_peoplecnt_action(Request &rq) {
     auto group = json_int_in(req, "groupid", kPcntGroups);
     if (!group) return Answer::error(CGI_JSON);
     if (store_action(req, *group) != 0) return Answer::error(CGI_JSON);
-    struct {
-        int32_t group, reserved;
-    } notice{*group, 0};
-    return cgi_query(MSG_PCNT_ACTION_SAVED, notice, render_res, Answer::error(CGI_JSON));
+    return cgi_query(MSG_PCNT_ACTION_SAVED, PcntActionSaved{*group, 0}, render_res, Answer::error(CGI_JSON));
 }

@@ -201,10 +201,6 @@ inline constexpr Field kModelFields[] = {
 inline constexpr Field kGuiCommand[] = {FIELD(GuiCommand, cmd, "cmd")};
 inline constexpr Field kTextReply[] = {FIELD(TextReply, text, "text")};
 
-struct MotionState {  // reply 8307
-    uint64_t mask;
-};
-static_assert(sizeof(MotionState) == 8);
 inline constexpr Field kMotionState[] = {FIELD_MASK(MotionState, mask, "Motion")};
 
 inline constexpr Field kTemplateFields[] = {
@@ -308,10 +304,6 @@ inline constexpr Field kCustomParam[] = {
     FIELD(CustomParam, chnid, "chnid"),
     FIELD(CustomParam, data, "data"),
 };
-struct StopRequest {  // 3390
-    int32_t stop;
-};
-static_assert(sizeof(StopRequest) == 4);
 inline constexpr Field kStop[] = {FIELD(StopRequest, stop, "stop")};
 
 // Channel key, message and reply of every pass-through code, in the order of
