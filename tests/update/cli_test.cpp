@@ -217,13 +217,14 @@ TEST_F(UpdateCliTest, HelpVersionShowAndUnknownOptions) {
     r = update({"--version"});
     EXPECT_EQ(r.out.rfind("Kazmero update version: 0.1.0.1\nuboot:\n\tversion = 72.1.1.26\n", 0),
               0u);
-    EXPECT_NE(r.out.find("fs1:(current)\n\tversion = 72.9.0.19\n\tsize    = 49152 K\n"),
+    // records cut to the 8-block (1 MiB) partitions of this board
+    EXPECT_NE(r.out.find("fs1:(current)\n\tversion = 72.9.0.19\n\tsize    = 1024 K\n"),
               std::string::npos);
 
     r = update({"--show"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("Kazmero update version: 1.0.1 \n", 0), 0u);
-    EXPECT_NE(r.out.find("ker1:(current)\n\tversion = 72.1.0.10\n\tsize    = 0x00400000 (4096 K)\n"
+    EXPECT_NE(r.out.find("ker1:(current)\n\tversion = 72.1.0.10\n\tsize    = 0x00100000 (1024 K)\n"
                          "\tdate    = 2024/7/22\n"),
               std::string::npos);
     EXPECT_NE(r.out.find("ker2:\n"), std::string::npos);
