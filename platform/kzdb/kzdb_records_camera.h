@@ -360,9 +360,11 @@ KZDB_RECORD(peoplecnt_auto_backup, peoplecnt_auto_backups, PeopleCntBackupRecord
 
 // ---- People counting: action set of a group and its schedules ---------------------------
 
-struct PeopleCntEventRecord {
-    int32_t groupid;
-    int32_t enable;
+// The action set of a people-counting group, a POS terminal or a channel's face capture
+// (the fields the event codec fills).
+struct EventActionRecord {
+    int32_t source;  // group, POS id or channel
+    int32_t enable;  // people counting only: POS and face keep their switch in their settings
     char tri_channels[65];
     char pad0[3];
     uint32_t tri_channels_bits;
@@ -381,12 +383,13 @@ struct PeopleCntEventRecord {
     int32_t http_notification_interval;
     int32_t audio_id;
 };
-static_assert(sizeof(PeopleCntEventRecord) == 320);
-static_assert(offsetof(PeopleCntEventRecord, tri_chn_alarms) == 84);
-static_assert(offsetof(PeopleCntEventRecord, tri_channels_pic) == 232);
-static_assert(offsetof(PeopleCntEventRecord, audio_id) == 316);
+static_assert(sizeof(EventActionRecord) == 320);
+static_assert(offsetof(EventActionRecord, tri_chn_alarms) == 84);
+static_assert(offsetof(EventActionRecord, tri_channels_pic) == 232);
+static_assert(offsetof(EventActionRecord, audio_id) == 316);
 
-KZDB_RECORD(peoplecnt_event, peoplecnt_events, PeopleCntEventRecord, groupid, KZDB_PCNT_GROUPS)
+using PeopleCntEventRecord = EventActionRecord;
+KZDB_RECORD(peoplecnt_event, peoplecnt_events, EventActionRecord, source, KZDB_PCNT_GROUPS)
 
 // Group schedules, keyed by group.
 #define KZDB_PCNT_SCHEDULE(name, kind)                                              \
@@ -443,33 +446,6 @@ static_assert(offsetof(PosSettingRecord, port) == 320);
 static_assert(offsetof(PosSettingRecord, ip) == 332);
 
 KZDB_RECORD(pos_setting, pos_settings, PosSettingRecord, id, KZDB_POS_COUNT)
-
-// The action set of a POS or of a channel's face capture (the fields the event codec fills).
-struct EventActionRecord {
-    int32_t source;  // POS id or channel
-    int32_t reserved;
-    char tri_channels[65];
-    char pad0[3];
-    uint32_t tri_channels_bits;
-    int32_t tri_alarms;
-    char tri_chn_alarms[2][65];
-    char pad1[2];
-    int32_t interval;
-    int32_t email_enable;
-    int32_t email_interval;
-    int32_t email_pic_enable;
-    char tri_channels_pic[65];
-    char pad2[3];
-    int32_t ptz_interval;
-    int32_t alarmout_interval;
-    int32_t white_interval;
-    int32_t http_notification_interval;
-    int32_t audio_id;
-};
-static_assert(sizeof(EventActionRecord) == 320);
-static_assert(offsetof(EventActionRecord, tri_chn_alarms) == 84);
-static_assert(offsetof(EventActionRecord, tri_channels_pic) == 232);
-static_assert(offsetof(EventActionRecord, audio_id) == 316);
 
 KZDB_RECORD(pos_event, pos_events, EventActionRecord, source, KZDB_POS_COUNT)
 KZDB_RECORD(face_event, face_events, EventActionRecord, source, KZDB_MAX_CHANNELS)

@@ -19,12 +19,6 @@ class PosFace : public CameraTest {
         CameraTest::SetUp();
         start_core();
     }
-    std::vector<std::string> sent(int type) {
-        std::vector<std::string> out;
-        for (const auto &e : settled_journal())
-            if (e.type == type) out.push_back(e.payload);
-        return out;
-    }
 };
 
 struct JsonPut {
