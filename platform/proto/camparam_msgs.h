@@ -167,7 +167,7 @@ struct ImageTemplate {  // reply 8278 element
 static_assert(sizeof(ImageTemplate) == 52);
 
 struct MotionState {  // reply 8307
-    uint64_t mask;     // bit i: motion on channel i
+    uint64_t mask;    // bit i: motion on channel i
 };
 static_assert(sizeof(MotionState) == 8);
 
