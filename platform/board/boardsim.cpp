@@ -4,6 +4,7 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,9 @@ const char kUsage[] =
     "  --fail-program mtdN:BLOCK programming that block reads back wrong\n"
     "  --fail-erase mtdN:BLOCK   erasing that block fails\n"
     "  --fail-once mtdN:BLOCK    the first programming of that block reads back wrong\n"
+    "  --page-size mtdN:BYTES    NAND page (write unit) of that partition; divides the\n"
+    "                            erase block\n"
+    "  --oob-size mtdN:BYTES     NAND out-of-band bytes per page of that partition\n"
     "  --power-cut N             the N-th flash operation cuts power\n"
     "  --oem | --special-oem     OEM files present (special adds the OEM marker too)\n"
     "  --mdio VALUE|busy|none    MDIO probe answer (default 0x4d)\n"
@@ -82,6 +86,27 @@ int add_fault(const char *key, const char *arg) {
     return board_mtd_conf_add(g_root, mtd, std::string(key) + "=" + std::to_string(block)) ? 1 : 0;
 }
 
+// Page and OOB sizes are conf lines like the faults; the last line of a key wins.
+int set_geometry(const char *key, const char *arg) {
+    std::string a = arg;
+    size_t colon = a.find(':');
+    if (colon == std::string::npos || a.compare(0, 3, "mtd") != 0)
+        return fail("expected mtdN:BYTES");
+    std::string mtd = a.substr(0, colon);
+    if (mtd.find('/') != std::string::npos) return fail("no such device");
+    char *end = nullptr;
+    unsigned long bytes = std::strtoul(a.c_str() + colon + 1, &end, 0);
+    auto dev = mtd_open(g_root + "/dev/" + mtd, O_RDONLY);
+    MtdInfo info;
+    if (*end || !dev || dev->get_info(info) != 0) return fail("no such device");
+    if (info.type != kMtdNand) return fail("page and OOB sizes belong to NAND partitions");
+    const bool page = std::strcmp(key, "writesize") == 0;
+    if (page && (bytes == 0 || bytes > info.erasesize || info.erasesize % bytes != 0))
+        return fail("a page must divide the erase block");
+    if (!page && bytes > 4096) return fail("OOB size too large");
+    return board_mtd_conf_add(g_root, mtd, std::string(key) + "=" + std::to_string(bytes)) ? 1 : 0;
+}
+
 int write_chip(const char *file, const std::string &bytes) {
     return board_write_file(g_root, std::string("sim/i2c/") + file, bytes) ? 1 : 0;
 }
@@ -92,6 +117,8 @@ int apply_option(const std::string &opt, const char *arg, bool &records_changed,
     if (opt == "--fail-program") return add_fault("failprog", arg);
     if (opt == "--fail-erase") return add_fault("failerase", arg);
     if (opt == "--fail-once") return add_fault("failonce", arg);
+    if (opt == "--page-size") return set_geometry("writesize", arg);
+    if (opt == "--oob-size") return set_geometry("oobsize", arg);
     if (opt == "--power-cut")
         return board_write_file(g_root, "sim/powercut", std::string(arg) + "\n") ? 1 : 0;
     if (opt == "--mdio") {
@@ -158,7 +185,7 @@ std::string read_power_cut() {
     return buf;
 }
 
-int write_environment(int slot, const std::vector<std::string> &record_args) {
+int write_environment(int slot, const std::vector<std::string> &record_args, uint32_t nand_blocks) {
     char args[256];
     std::snprintf(args, sizeof args,
                   "mem=1024M console=ttyAMA0,115200 ubi.mtd=fs%d root=ubi0:rootfs rw "
@@ -174,14 +201,17 @@ int write_environment(int slot, const std::vector<std::string> &record_args) {
     env_set("ipaddr", "192.168.1.100");
     env_set("serverip", "192.168.1.1");
     env_set("ver", "U-Boot 2016.11 (72.1.1.26)");
-    for (const Record &r : kFactory) {
+    for (int i = 0; i < kBoardParts; ++i) {
+        const Record &r = kFactory[i];
         uint32_t version = r.version;
+        // A record never claims more than its partition holds (--nand-blocks shrinks them).
+        const uint32_t size = std::min(r.size, board_part(i, nand_blocks).size);
         for (const std::string &a : record_args)
             if (a.rfind(std::string(r.name) + "=", 0) == 0)
                 version = parse_version_text(a.c_str() + std::strlen(r.name) + 1);
         char rec[128];
         std::snprintf(rec, sizeof rec, "name:%s\tver:0x%08x\tsize:%u\tdate:0x%08x ", r.name,
-                      version, r.size, r.version ? 0x07E80716u : 0u);
+                      version, size, r.version ? 0x07E80716u : 0u);
         if (env_set(r.name, rec) != 0) return 1;
     }
     return env_commit() == 0 ? 0 : 1;
@@ -232,7 +262,8 @@ int create_or_set(int argc, char **argv, bool create) {
     if (!create) return 0;
     // The power cut must not strike while the board itself is written.
     std::string cut = read_power_cut();
-    if (write_environment(slot, record_args) != 0) return fail("cannot write the environment");
+    if (write_environment(slot, record_args, nand_blocks_option(argc, argv)) != 0)
+        return fail("cannot write the environment");
     if (!cut.empty()) board_write_file(g_root, "sim/powercut", cut);
     return 0;
 }

@@ -42,6 +42,10 @@ class Mtd {
 // Returns null with errno set when the path cannot be opened or is neither.
 std::unique_ptr<Mtd> mtd_open(const std::string &host_path, int flags);
 
+// Which file a device path was opened as, for failure messages: " (HOST_PATH)" under
+// NVR_ROOT, or a note that NVR_ROOT is unset and the machine's own device was meant.
+std::string mtd_open_note(const std::string &device_path);
+
 // Erases every erase block of the partition, skipping blocks marked bad.
 // `label` names the device in messages. Returns 0, or -1 when a block could
 // not be erased or the device not queried (the other blocks are still

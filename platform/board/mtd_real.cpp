@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "devroot.h"
 #include "mtd.h"
 #include "mtd_sim.h"
 
@@ -67,6 +68,11 @@ std::unique_ptr<Mtd> mtd_open(const std::string &host_path, int flags) {
     ::close(fd);
     errno = ENODEV;
     return nullptr;
+}
+
+std::string mtd_open_note(const std::string &device_path) {
+    if (nvr::device_root().empty()) return " (this machine's own device: NVR_ROOT is not set)";
+    return " (" + nvr::dev_path(device_path) + ")";
 }
 
 }  // namespace nvr::board

@@ -57,7 +57,9 @@ int read_copy(nvr::board::Mtd &mtd, uint32_t offset, std::vector<unsigned char> 
 std::unique_ptr<nvr::board::Mtd> open_env_device(int flags, nvr::board::MtdInfo &info) {
     auto mtd = nvr::board::mtd_open(nvr::dev_path(kEnvDevice), flags);
     if (!mtd) {
-        std::fprintf(stderr, "Cannot access MTD device %s: %s\n", kEnvDevice, std::strerror(errno));
+        const int err = errno;
+        std::fprintf(stderr, "Cannot access MTD device %s%s: %s\n", kEnvDevice,
+                     nvr::board::mtd_open_note(kEnvDevice).c_str(), std::strerror(err));
         return nullptr;
     }
     if (mtd->get_info(info) != 0) {

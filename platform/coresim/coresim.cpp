@@ -106,6 +106,7 @@ int main(int argc, char **argv) {
     }
     if (opt.demo) coresim::demo_storage_start();
     if (opt.demo) coresim::demo_prepare_record();
+    if (opt.demo) coresim::demo_camera_start();
     // Present before the socket appears: a client that can connect sees a running core.
     if (coresim::core_presence_start() != 0) std::fprintf(stderr, "coresim: no /tmp/kzcore\n");
     int listen_fd = listen_at(path, path + ".tmp" + std::to_string(getpid()));

@@ -1,12 +1,17 @@
 // Demo answers of the camera area (see demo_replies.h): a small LAN with three
-// cameras, two of them on channels 0 and 1.
+// cameras on channels 0, 1 and 2. The store describes the same three (demo_camera_start),
+// so the live channel list and the stored channel settings agree.
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "camera_msgs.h"
 #include "camparam_msgs.h"
+#include "camparam_sched_msgs.h"
 #include "demo_replies.h"
+#include "kzdb_records_camera.h"
 
 namespace coresim {
 namespace {
@@ -31,6 +36,8 @@ constexpr DemoCamera kCameras[] = {
     {"192.168.1.65", "00:12:41:0a:00:02", "KZ-IPC-2M", "KZ2M20230002", 80, 2},
     {"192.168.1.80", "00:12:41:0a:00:03", "Generic", "GN000003", 8080, 0},
 };
+
+constexpr int kDemoChannels = 3;
 
 // Appends the bytes of v (resize and copy: the armhf -O3 build flags vector::insert of
 // a small object as an overflow).
@@ -73,7 +80,7 @@ Payload search(std::span<const unsigned char> req) {
 
 Payload channel_list(std::span<const unsigned char>) {
     Payload out;
-    for (int ch = 0; ch < 2; ch++) {
+    for (int ch = 0; ch < kDemoChannels; ch++) {
         const DemoCamera &c = kCameras[ch];
         ChannelEntry e{};
         e.id = ch;
@@ -177,14 +184,14 @@ ModelEntry model_entry(int ch) {
 
 Payload models(std::span<const unsigned char>) {
     Payload out;
-    append(out, model_entry(0));
-    append(out, model_entry(1));
+    for (int ch = 0; ch < kDemoChannels; ch++)
+        append(out, model_entry(ch));
     return out;
 }
 
 Payload model(std::span<const unsigned char> req) {
     int32_t ch = channel_of(req);
-    ModelEntry m = model_entry(ch == 1 ? 1 : 0);
+    ModelEntry m = model_entry(ch >= 0 && ch < kDemoChannels ? ch : 0);
     m.chnid = ch;
     return bytes(m);
 }
@@ -268,7 +275,72 @@ Payload custom_param(std::span<const unsigned char> req) {
 }
 
 Payload motion_state(std::span<const unsigned char>) {
-    return bytes(uint64_t{0x1});
+    return bytes(MotionState{0x1});
+}
+
+// A weekly schedule in the camera-side form: every day valid, `from` to `to`.
+void schedule(ScheduleRecord &s, std::string_view from, std::string_view to, int action) {
+    for (ScheduleDay &d : s.day) {
+        d.valid = 1;
+        text(d.section[0].start_time, from), text(d.section[0].end_time, to);
+        d.section[0].action_type = action;
+    }
+}
+
+// Day/night schedules: night from 18:00 to 06:00 (two sections a day); the exposure form
+// adds a slower shutter and more gain at night.
+Payload day_night(std::span<const unsigned char> req, bool exposure) {
+    auto m = std::make_unique<DayNightExposureSchedule>();
+    m->base.channel = channel_of(req);
+    schedule(m->base.schedule, "00:00", "06:00", 1);
+    for (ScheduleDay &d : m->base.schedule.day) {
+        text(d.section[1].start_time, "18:00"), text(d.section[1].end_time, "24:00");
+        d.section[1].action_type = 1;
+    }
+    if (!exposure)
+        return Payload(reinterpret_cast<const unsigned char *>(&m->base),
+                       reinterpret_cast<const unsigned char *>(&m->base + 1));
+    for (auto &day : m->exposure.value)
+        for (int e = 0; e < 2; ++e)
+            day[e][0] = 25, day[e][1] = 70;
+    return bytes(*m);
+}
+Payload day_night_plain(std::span<const unsigned char> req) {
+    return day_night(req, false);
+}
+Payload day_night_exposure(std::span<const unsigned char> req) {
+    return day_night(req, true);
+}
+
+// Camera motion: on, mid sensitivity, the whole picture, armed all week.
+Payload camera_motion(std::span<const unsigned char> req) {
+    auto m = std::make_unique<CameraMotion>();
+    m->chnid = channel_of(req);
+    m->enable = 1, m->sensitivity = 5, m->minsize = 2, m->mintime = 1, m->adaptability = 1;
+    std::memset(m->map_mask, '1', 22 * 18);
+    schedule(m->effective, "00:00", "24:00", 1);
+    return bytes(*m);
+}
+
+// Auto tracking: off, people and vehicles supported, armed all week.
+Payload tracking(std::span<const unsigned char> req) {
+    auto t = std::make_unique<Tracking>();
+    t->chnid = channel_of(req);
+    t->show = 1, t->sensitivity = 5, t->time = 30, t->zoom_mode = 1, t->zoom_number = 2;
+    t->human_vehicle_support = 1, t->tracking_object = 3;
+    text(t->area, "0,0,1920,1080");
+    schedule(t->schedule, "00:00", "24:00", 1);
+    return bytes(*t);
+}
+
+// A command of the local interface: the demo echoes it.
+Payload gui_command(std::span<const unsigned char> req) {
+    GuiCommand c{};
+    std::memcpy(&c, req.data(), std::min(req.size(), sizeof c));
+    TextReply t{};
+    text(t.text, "OK ");
+    std::memcpy(t.text + 3, c.cmd, strnlen(c.cmd, sizeof c.cmd));
+    return bytes(t);
 }
 
 constexpr DemoEntry kEntries[] = {
@@ -307,14 +379,46 @@ constexpr DemoEntry kEntries[] = {
     {MSG_IMAGE_AREAS_GET, areas},
     {MSG_LPR_NIGHT_MODE, lpr_night},
     {MSG_CUSTOM_PARAM, custom_param},
-    {2290, ok},  // people-counting settings saved
-    {1423, ok},  // report auto-backup saved
-    {3366, ok},  // camera motion set
-    {3375, ok},  // auto tracking set
+    {MSG_PCNT_SETTINGS_SAVED, ok},
+    {MSG_PCNT_ACTION_SAVED, ok},
+    {MSG_PCNT_BACKUP_SAVED, ok},
+    {MSG_POS_SAVED, ok},
+    {MSG_FACE_CONFIG_SET, ok},
+    {MSG_CAMERA_MOTION_GET, camera_motion},
+    {MSG_CAMERA_MOTION_SET, ok},
+    {MSG_TRACKING_GET, tracking},
+    {MSG_TRACKING_SET, ok},
+    {MSG_DAY_NIGHT_GET[0], day_night_plain},
+    {MSG_DAY_NIGHT_GET[1], day_night_exposure},
+    {MSG_DAY_NIGHT_GET[2], day_night_plain},
+    {MSG_GUI_COMMAND, gui_command},
 };
 
 }  // namespace
 
 const std::span<const DemoEntry> kDemoCamera{kEntries};
+
+void demo_camera_start() {
+    CameraRecord first{};
+    // no store yet, or a camera of the user's own on channel 0: leave the store alone
+    if (read_camera(KZDB_PATH, &first, 0) != 0 || first.ip_addr[0]) return;
+    for (int ch = 0; ch < kDemoChannels; ch++) {
+        const DemoCamera &c = kCameras[ch];
+        CameraRecord r{};
+        read_camera(KZDB_PATH, &r, ch);
+        r.id = ch;
+        r.enable = 1;
+        text(r.user_name, "admin");
+        text(r.ip_addr, c.ip);
+        text(r.mac_addr, c.mac);
+        r.manage_port = c.port;
+        r.cam_protocol = c.protocol;
+        r.main_rtsp_port = r.sub_rtsp_port = 554;
+        r.enable_sub_stream = 1;
+        r.physical_port = r.poe_channel = r.minor_id = -1;
+        if (write_camera(KZDB_PATH, &r) != 0)
+            std::fprintf(stderr, "coresim: cannot store demo camera %d\n", ch);
+    }
+}
 
 }  // namespace coresim

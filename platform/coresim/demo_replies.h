@@ -42,6 +42,8 @@ void demo_prepare_record();
 extern const std::span<const DemoEntry> kDemoSystem;
 extern const std::span<const DemoEntry> kDemoSpecial;
 extern const std::span<const DemoEntry> kDemoCamera;
+// Stores the demo's cameras on their channels unless channel 0 already has a camera.
+void demo_camera_start();
 extern const std::span<const DemoEntry> kDemoEvent;
 extern const std::span<const DemoEntry> kDemoStorage;
 

@@ -360,9 +360,11 @@ KZDB_RECORD(peoplecnt_auto_backup, peoplecnt_auto_backups, PeopleCntBackupRecord
 
 // ---- People counting: action set of a group and its schedules ---------------------------
 
-struct PeopleCntEventRecord {
-    int32_t groupid;
-    int32_t enable;
+// The action set of a people-counting group, a POS terminal or a channel's face capture
+// (the fields the event codec fills).
+struct EventActionRecord {
+    int32_t source;  // group, POS id or channel
+    int32_t enable;  // people counting only: POS and face keep their switch in their settings
     char tri_channels[65];
     char pad0[3];
     uint32_t tri_channels_bits;
@@ -381,12 +383,13 @@ struct PeopleCntEventRecord {
     int32_t http_notification_interval;
     int32_t audio_id;
 };
-static_assert(sizeof(PeopleCntEventRecord) == 320);
-static_assert(offsetof(PeopleCntEventRecord, tri_chn_alarms) == 84);
-static_assert(offsetof(PeopleCntEventRecord, tri_channels_pic) == 232);
-static_assert(offsetof(PeopleCntEventRecord, audio_id) == 316);
+static_assert(sizeof(EventActionRecord) == 320);
+static_assert(offsetof(EventActionRecord, tri_chn_alarms) == 84);
+static_assert(offsetof(EventActionRecord, tri_channels_pic) == 232);
+static_assert(offsetof(EventActionRecord, audio_id) == 316);
 
-KZDB_RECORD(peoplecnt_event, peoplecnt_events, PeopleCntEventRecord, groupid, KZDB_PCNT_GROUPS)
+using PeopleCntEventRecord = EventActionRecord;
+KZDB_RECORD(peoplecnt_event, peoplecnt_events, EventActionRecord, source, KZDB_PCNT_GROUPS)
 
 // Group schedules, keyed by group.
 #define KZDB_PCNT_SCHEDULE(name, kind)                                              \
@@ -404,3 +407,82 @@ KZDB_PCNT_SCHEDULE(peoplecnt_wled_schedule, "peoplecnt_wled_schedule")
 #undef KZDB_PCNT_SCHEDULE
 inline constexpr const char *PEOPLECNT_HTTP_SCHEDULE = "peoplecnt_http_schedule";
 inline constexpr const char *PEOPLECNT_HTTP_PARAMS = "peoplecnt_http_params";
+
+// ---- POS overlays (ids 0..7) and face capture (by channel): settings and action sets -----
+
+inline constexpr int KZDB_POS_COUNT = 8;
+
+struct PosSettingRecord {
+    int32_t id;
+    int32_t enable;
+    char name[64];
+    int32_t protocol;
+    int32_t connection_mode;
+    int32_t liveview_display;
+    int32_t display_channel;
+    int32_t start_x;
+    int32_t start_y;
+    int32_t area_width;
+    int32_t area_height;
+    int32_t character_encodeing;
+    int32_t font_size;
+    int32_t font_color;
+    int32_t overlay_mode;
+    int32_t display_time;
+    int32_t timeout;
+    char privacy1[64];
+    char privacy2[64];
+    char privacy3[64];
+    int32_t port;
+    int32_t nvr_port;
+    int32_t clear_time;
+    char ip[64];  // the POS terminal's address
+    int32_t action;
+};
+static_assert(sizeof(PosSettingRecord) == 400);
+static_assert(offsetof(PosSettingRecord, protocol) == 72);
+static_assert(offsetof(PosSettingRecord, privacy1) == 128);
+static_assert(offsetof(PosSettingRecord, port) == 320);
+static_assert(offsetof(PosSettingRecord, ip) == 332);
+
+KZDB_RECORD(pos_setting, pos_settings, PosSettingRecord, id, KZDB_POS_COUNT)
+
+KZDB_RECORD(pos_event, pos_events, EventActionRecord, source, KZDB_POS_COUNT)
+KZDB_RECORD(face_event, face_events, EventActionRecord, source, KZDB_MAX_CHANNELS)
+
+// Schedules keyed by POS id or channel; the event codec's kinds name them.
+inline constexpr const char *POS_EFFECTIVE_SCHEDULE = "pos_effective_schedule";
+inline constexpr const char *POS_AUDIBLE_SCHEDULE = "pos_audible_schedule";
+inline constexpr const char *POS_EMAIL_SCHEDULE = "pos_email_schedule";
+inline constexpr const char *POS_WHITE_SCHEDULE = "pos_whiteled_esche";
+inline constexpr const char *POS_WHITE_PARAMS = "pos_white_led_params";
+inline constexpr const char *POS_HTTP_SCHEDULE = "pos_http_notification_sche";
+inline constexpr const char *POS_HTTP_PARAMS = "pos_http_notification_params";
+inline int read_pos_schedule(const char *db, const char *kind, ScheduleRecord *rec, int id) {
+    return kzdb::read_schedule(db, kind, rec, id);
+}
+inline int write_pos_schedule(const char *db, const char *kind, const ScheduleRecord *rec, int id) {
+    return kzdb::write_schedule(db, kind, rec, id);
+}
+
+inline constexpr const char *FACE_EFFECTIVE_SCHEDULE = "face_effective_schedule";
+inline constexpr const char *FACE_AUDIBLE_SCHEDULE = "face_audible_schedule";
+inline constexpr const char *FACE_MAIL_SCHEDULE = "face_mail_schedule";
+inline constexpr const char *FACE_PTZ_SCHEDULE = "face_ptz_schedule";
+inline constexpr const char *FACE_WHITELED_SCHEDULE = "face_whiteled_esche";
+inline constexpr const char *FACE_WHITE_PARAMS = "face_white_led_params";
+inline constexpr const char *FACE_HTTP_SCHEDULE = "face_http_notification_sche";
+inline constexpr const char *FACE_HTTP_PARAMS = "face_http_notification_params";
+#define KZDB_FACE_SCHEDULE(name, kind)                                            \
+    inline int write_##name(const char *db, const ScheduleRecord *rec, int chn) { \
+        return kzdb::write_schedule(db, kind, rec, chn);                          \
+    }                                                                             \
+    inline int read_##name(const char *db, ScheduleRecord *rec, int chn) {        \
+        return kzdb::read_schedule(db, kind, rec, chn);                           \
+    }
+KZDB_FACE_SCHEDULE(face_effective_schedule, FACE_EFFECTIVE_SCHEDULE)
+KZDB_FACE_SCHEDULE(face_audible_schedule, FACE_AUDIBLE_SCHEDULE)
+KZDB_FACE_SCHEDULE(face_mail_schedule, FACE_MAIL_SCHEDULE)
+KZDB_FACE_SCHEDULE(face_ptz_schedule, FACE_PTZ_SCHEDULE)
+KZDB_FACE_SCHEDULE(face_whiteled_schedule, FACE_WHITELED_SCHEDULE)
+#undef KZDB_FACE_SCHEDULE

@@ -39,6 +39,13 @@ inline constexpr int MSG_IPC_UPGRADE_START = 3379;    // UpgradeStart -> int32 r
 inline constexpr int MSG_IPC_UPGRADE_PREPARE = 3385;  // UpgradePrepare -> int32 result
 inline constexpr int MSG_IPC_UPGRADE_STATUS = 3386;   // none -> UpgradeStatus[]
 inline constexpr int MSG_IPC_UPGRADE_STOP = 3390;     // int32 stop, notice
+inline constexpr int MSG_IMAGE_TEMPLATES_SET = 3279;  // TemplateSet, notice
+inline constexpr int MSG_PCNT_SETTINGS_SAVED = 2290;  // int32 0 -> int32 result
+inline constexpr int MSG_PCNT_ACTION_SAVED = 2293;    // {int32 group, 0} -> int32 result
+inline constexpr int MSG_PCNT_BACKUP_SAVED = 1423;    // empty -> int32 result
+inline constexpr int MSG_POS_SAVED = 1421;            // int32 POS id -> int32 result
+inline constexpr int MSG_FACE_PREPARE = 3383;         // int32 channel, notice
+inline constexpr int MSG_FACE_CONFIG_SET = 3381;      // FaceConfig -> int32 result
 
 // The 228-byte image enhancement block (reply 8221 after the channel, and
 // /2020 with type 0).
@@ -158,6 +165,38 @@ struct ImageTemplate {  // reply 8278 element
     int32_t color_mode;
 };
 static_assert(sizeof(ImageTemplate) == 52);
+
+struct MotionState {  // reply 8307
+    uint64_t mask;    // bit i: motion on channel i
+};
+static_assert(sizeof(MotionState) == 8);
+
+struct StopRequest {  // 3390
+    int32_t stop;
+};
+static_assert(sizeof(StopRequest) == 4);
+
+struct PcntActionSaved {  // 2293
+    int32_t group;
+    int32_t reserved;
+};
+static_assert(sizeof(PcntActionSaved) == 8);
+
+// Image schedule templates of several channels (3279, notice).
+struct TemplateSet {
+    uint64_t mask;
+    int32_t type, has_sche, effective, template_id, limit_gain;
+    int32_t ir_cut_interval, ir_cut_status, ir_led_status;  // 28..36
+    char start_time[32];                                    // 40
+    char end_time[32];                                      // 72
+    int32_t count;                                          // 104
+    ImageTemplate image[16];                                // 108
+    int32_t scenes;                                         // 940
+    int32_t reserved[36];
+};
+static_assert(sizeof(TemplateSet) == 1088);
+static_assert(offsetof(TemplateSet, image) == 108);
+static_assert(offsetof(TemplateSet, scenes) == 940);
 
 inline constexpr int MODELS_MAX = 64;
 struct ModelEntry {  // replies 7505 (one per channel) and 7507
@@ -284,3 +323,34 @@ struct UpgradeStatus {  // reply 8386 element
     int32_t status[16];
 };
 static_assert(sizeof(UpgradeStatus) == 72);
+
+// Face capture settings of one channel (3381). Point and mode lists end with -1 when
+// shorter than their field.
+inline constexpr int FACE_DETECTION_POINTS = 10;
+inline constexpr int FACE_SHIELD_POINTS = 40;
+inline constexpr int FACE_CAPTURE_MODES = 16;
+struct FaceConfig {
+    int32_t chn_id;
+    int32_t enable, width, height, min_pixel, capture_mode, snapshot_type, snapshot_interval;
+    int32_t snapshot_background, pose_yaw, pose_roll, pose_pitch, blur_limit;  // 32..48
+    int32_t detection_polygon_x[FACE_DETECTION_POINTS];                        // 52
+    int32_t detection_polygon_y[FACE_DETECTION_POINTS];                        // 92
+    int32_t upload_enable, upload_file_type, nas_enable, nas_file_type;        // 132
+    int32_t email_enable, email_file_type, http_enable, http_notify_interval;  // 148
+    char http_url[256];                                                        // 164
+    char http_user[64];                                                        // 420
+    char http_password[64];                                                    // 484
+    int32_t record_seconds, prerecord_seconds, post_enable, post_type;         // 548
+    int32_t attribute_enable, attribute_type, mosaic_enable, mosaic_mode_status;
+    int32_t mutually_exclusive, shield;              // 580, 584
+    int32_t polygon_x[FACE_SHIELD_POINTS];           // 588
+    int32_t polygon_y[FACE_SHIELD_POINTS];           // 748
+    int32_t capture_mode_array[FACE_CAPTURE_MODES];  // 908
+    int32_t reserved[162];                           // 972
+};
+static_assert(sizeof(FaceConfig) == 1620);
+static_assert(offsetof(FaceConfig, detection_polygon_x) == 52);
+static_assert(offsetof(FaceConfig, http_url) == 164);
+static_assert(offsetof(FaceConfig, record_seconds) == 548);
+static_assert(offsetof(FaceConfig, polygon_x) == 588);
+static_assert(offsetof(FaceConfig, capture_mode_array) == 908);

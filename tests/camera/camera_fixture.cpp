@@ -42,6 +42,13 @@ std::vector<int> CameraTest::types(const std::vector<proc::JournalEntry> &j) {
     return out;
 }
 
+std::vector<std::string> CameraTest::sent(int type) {
+    std::vector<std::string> out;
+    for (const auto &e : settled_journal())
+        if (e.type == type) out.push_back(e.payload);
+    return out;
+}
+
 CameraRecord CameraTest::camera(int id) {
     CameraRecord c{};
     EXPECT_EQ(read_camera(KZDB_PATH, &c, id), 0) << "no camera record " << id;

@@ -43,6 +43,8 @@ class CameraTest : public proc::DeviceTest {
     // Journal after the core had time to record anything late (for "nothing more was sent").
     std::vector<proc::JournalEntry> settled_journal();
     std::vector<int> types(const std::vector<proc::JournalEntry> &j);
+    // Payloads of `type` in the settled journal.
+    std::vector<std::string> sent(int type);
 
     CameraRecord camera(int id);
     std::string osd_name(int id);

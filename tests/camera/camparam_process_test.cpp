@@ -17,13 +17,6 @@ class CamParam : public CameraTest {
         CameraTest::SetUp();
         start_core();
     }
-    // Payloads of `type` in the journal, after the core had time to record them.
-    std::vector<std::string> sent(int type) {
-        std::vector<std::string> out;
-        for (const auto &e : settled_journal())
-            if (e.type == type) out.push_back(e.payload);
-        return out;
-    }
 };
 
 TEST_F(CamParam, ImageSetFillsEveryKeyAndCapsTheChannelList) {

@@ -18,12 +18,6 @@ class Ptz : public CameraTest {
         start_core();
         set_reply(8226, raw(int32_t{5}));  // any camera answer is "OK"
     }
-    std::vector<std::string> sent(int type) {
-        std::vector<std::string> out;
-        for (const auto &e : settled_journal())
-            if (e.type == type) out.push_back(e.payload);
-        return out;
-    }
     // Operation-log records as (sub type, parameter type, channel).
     std::vector<std::vector<int64_t>> logs() {
         std::vector<std::vector<int64_t>> out;

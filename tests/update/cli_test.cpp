@@ -217,13 +217,14 @@ TEST_F(UpdateCliTest, HelpVersionShowAndUnknownOptions) {
     r = update({"--version"});
     EXPECT_EQ(r.out.rfind("Kazmero update version: 0.1.0.1\nuboot:\n\tversion = 72.1.1.26\n", 0),
               0u);
-    EXPECT_NE(r.out.find("fs1:(current)\n\tversion = 72.9.0.19\n\tsize    = 49152 K\n"),
+    // records cut to the 8-block (1 MiB) partitions of this board
+    EXPECT_NE(r.out.find("fs1:(current)\n\tversion = 72.9.0.19\n\tsize    = 1024 K\n"),
               std::string::npos);
 
     r = update({"--show"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out.rfind("Kazmero update version: 1.0.1 \n", 0), 0u);
-    EXPECT_NE(r.out.find("ker1:(current)\n\tversion = 72.1.0.10\n\tsize    = 0x00400000 (4096 K)\n"
+    EXPECT_NE(r.out.find("ker1:(current)\n\tversion = 72.1.0.10\n\tsize    = 0x00100000 (1024 K)\n"
                          "\tdate    = 2024/7/22\n"),
               std::string::npos);
     EXPECT_NE(r.out.find("ker2:\n"), std::string::npos);
@@ -238,6 +239,52 @@ TEST_F(UpdateCliTest, HelpVersionShowAndUnknownOptions) {
         EXPECT_EQ(r.err, "Error: Unknow option\n");
         EXPECT_NE(r.out.find("Usage:\n"), std::string::npos);
     }
+}
+
+}  // namespace
+
+namespace {
+
+// boardsim's own options: records that fit the shrunk partitions, page and OOB sizes
+// without hand edits, and the device `update` names when it cannot open it.
+TEST_F(UpdateCliTest, BoardRecordsFitAndGeometryIsSetByOption) {
+    for (int i = 0; i < nvr::board::kBoardParts; ++i) {
+        const auto part = nvr::board::board_part(i, 8);
+        unsigned version = 0, size = 0;
+        std::string rec = env(part.name);
+        ASSERT_EQ(std::sscanf(rec.c_str(), "name:%*[^\t]\tver:0x%x\tsize:%u", &version, &size), 2)
+            << rec;
+        EXPECT_LE(size, part.size) << part.name;
+    }
+    EXPECT_EQ(run_program("boardsim", {"set", "--page-size", "mtd4:4096", "--oob-size", "mtd4:128"})
+                  .status,
+              0);
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--page-size", "mtd4:3000"},
+                                         {"--page-size", "mtd1:512"},
+                                         {"--oob-size", "mtd99:8"},
+                                         {"--page-size", "4096"}}) {
+        bad.insert(bad.begin(), "set");
+        EXPECT_EQ(run_program("boardsim", bad).status, 1) << bad[1] << " " << bad[2];
+    }
+    auto mtd = nvr::board::mtd_open(root + "/dev/mtd4", O_RDONLY);
+    nvr::board::MtdInfo info;
+    ASSERT_TRUE(mtd && mtd->get_info(info) == 0);
+    EXPECT_EQ(info.writesize, 4096u);
+    EXPECT_EQ(info.oobsize, 128u);
+
+    // --show only reads; without NVR_ROOT it must say it meant this machine's own device
+    std::string saved = getenv("NVR_ROOT");
+    unsetenv("NVR_ROOT");
+    RunResult r = update({"--show"});
+    setenv("NVR_ROOT", saved.c_str(), 1);
+    if (access("/dev/mtd1", F_OK) != 0) {
+        EXPECT_NE(r.err.find("/dev/mtd1 (this machine's own device: NVR_ROOT is not set)"),
+                  std::string::npos)
+            << r.err;
+    }
+    std::remove((root + "/dev/mtd1").c_str());
+    r = update({"--show"});
+    EXPECT_NE(r.err.find("/dev/mtd1 (" + root + "/dev/mtd1)"), std::string::npos) << r.err;
 }
 
 }  // namespace

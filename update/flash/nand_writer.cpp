@@ -151,7 +151,9 @@ int nand_flash_write_file(const char *image_path, const WriteJob *job) {
     std::memcpy(dev, job->dev, strnlen(job->dev, kJobDevLen));
     auto mtd = nvr::board::mtd_open(nvr::dev_path(dev), O_RDWR);
     if (!mtd) {
-        std::perror("open flash");
+        const int err = errno;
+        std::fprintf(stderr, "open flash %s%s: %s\n", dev, nvr::board::mtd_open_note(dev).c_str(),
+                     std::strerror(err));
         return -1;
     }
     nvr::board::MtdInfo info;

@@ -79,7 +79,8 @@ int spi_flash_write_file(const char *image_path, const WriteJob *job) {
     auto mtd = nvr::board::mtd_open(nvr::dev_path(dev), O_RDWR | O_SYNC);
     nvr::board::MtdInfo info;
     if (!mtd || mtd->get_info(info) != 0 || info.erasesize == 0) {
-        std::fprintf(stderr, "This doesn't seem to be a valid MTD flash device! \n");
+        std::fprintf(stderr, "This doesn't seem to be a valid MTD flash device! \n%s%s\n", dev,
+                     nvr::board::mtd_open_note(dev).c_str());
         return -1;
     }
     flash_detail::ImageFd img(image_path);

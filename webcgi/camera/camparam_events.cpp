@@ -4,24 +4,13 @@
 #include <memory>
 
 #include "camparam_rows.h"
+#include "camparam_sched_msgs.h"
 #include "camparam_shared.h"
 #include "event_codec.h"
 
 namespace {
 
 using namespace camparam;
-
-// Camera motion (3366 request, 8358 reply).
-struct CameraMotion {
-    int32_t chnid, enable, sensitivity, minsize, mintime, adaptability;
-    uint64_t copy;  // 24: channels that receive the same settings (request only)
-    char map_mask[300];
-    int32_t is_nt_platform;    // 332, reply only
-    ScheduleRecord effective;  // 336
-};
-static_assert(sizeof(CameraMotion) == 26512);
-static_assert(offsetof(CameraMotion, copy) == 24);
-static_assert(offsetof(CameraMotion, effective) == 336);
 
 constexpr Field kMotionFields[] = {
     FIELD(CameraMotion, chnid, "chnid", kAnyInt, kFieldRender),
@@ -32,18 +21,6 @@ constexpr Field kMotionFields[] = {
     FIELD(CameraMotion, adaptability, "adaptability"),
     FIELD(CameraMotion, map_mask, "map_mask", kAnyInt, kFieldBoth | kFieldLooseText),
 };
-
-// Auto tracking (3375 request, 8294 reply).
-struct Tracking {
-    int32_t chnid, enable, show, sensitivity, time, manual_tracking, zoom_mode, zoom_number;
-    int32_t human_vehicle_support, tracking_object, report_motion, reserved44;
-    uint64_t channels;        // 48, request only
-    char area[296];           // 56
-    ScheduleRecord schedule;  // 352
-};
-static_assert(sizeof(Tracking) == 26528);
-static_assert(offsetof(Tracking, channels) == 48);
-static_assert(offsetof(Tracking, schedule) == 352);
 
 constexpr Field kTrackingFields[] = {
     FIELD(Tracking, chnid, "chnid", kAnyInt, kFieldRender),
@@ -61,21 +38,6 @@ constexpr Field kTrackingFields[] = {
     FIELD_MASK(Tracking, channels, "channels", kFieldParse),
 };
 
-// Image schedule templates of several channels (3279, notice).
-struct TemplateSet {
-    uint64_t mask;
-    int32_t type, has_sche, effective, template_id, limit_gain;
-    int32_t ir_cut_interval, ir_cut_status, ir_led_status;  // 28..36
-    char start_time[32];                                    // 40
-    char end_time[32];                                      // 72
-    int32_t count;                                          // 104
-    ImageTemplate image[16];                                // 108
-    int32_t scenes;                                         // 940
-    int32_t reserved[36];
-};
-static_assert(sizeof(TemplateSet) == 1088);
-static_assert(offsetof(TemplateSet, image) == 108);
-
 constexpr Field kTemplateSet[] = {
     FIELD(TemplateSet, type, "type"),
     FIELD(TemplateSet, has_sche, "hasSche"),
@@ -90,9 +52,6 @@ constexpr Field kTemplateSet[] = {
     FIELD(TemplateSet, ir_led_status, "irLedStatus"),
     FIELD_TABLE(TemplateSet, image, "image", kTemplateFields),
 };
-
-constexpr int kCameraMotionGet = 3358, kCameraMotionSet = 3366;
-constexpr int kTrackingGet = 3294, kTrackingSet = 3375, kTemplatesSet = 3279;
 
 // Renders the fixed fields of the first element and the schedule under `key`.
 template <class T>
@@ -111,7 +70,7 @@ Answer send_templates(json_object *req, uint64_t mask) {
     if (!fields_apply(kTemplateSet, req, *s)) return Answer::none();
     s->mask = mask;
     s->count = static_cast<int32_t>(std::min<size_t>(json_len(json_get_array(req, "image")), 16));
-    cgi_notify(kTemplatesSet, *s);
+    cgi_notify(MSG_IMAGE_TEMPLATES_SET, *s);
     return Answer::text("OK");
 }
 
@@ -121,7 +80,7 @@ Answer on_get_camera_motion(Request &rq) {
     auto chn = json_channel(rq.json(), "chnid");
     if (!chn) return Answer::error(CGI_JSON);
     return cgi_query(
-        kCameraMotionGet, int32_t{*chn},
+        MSG_CAMERA_MOTION_GET, int32_t{*chn},
         [](const ReplyView &r) {
             return render_with_schedule<CameraMotion>(
                 r, kMotionFields, "effective", &CameraMotion::effective,
@@ -138,14 +97,14 @@ Answer on_set_camera_motion(Request &rq) {
     m->chnid = *chn;
     m->copy = get_copy_flag_by_json(req, "copyChn", "copyCnt") | uint64_t{1} << *chn;
     get_schedule_by_json_ipc(req, "effective", &m->effective);
-    return cgi_query(kCameraMotionSet, *m, render_res, Answer::error(CGI_JSON));
+    return cgi_query(MSG_CAMERA_MOTION_SET, *m, render_res, Answer::error(CGI_JSON));
 }
 
 Answer on_cgi_get_auto_tracking_status(Request &rq) {
     auto chn = json_channel(rq.json(), "chnid");
     if (!chn) return Answer::error(CGI_JSON);
     return cgi_query(
-        kTrackingGet, int32_t{*chn},
+        MSG_TRACKING_GET, int32_t{*chn},
         [](const ReplyView &r) {
             return render_with_schedule<Tracking>(r, kTrackingFields, "schedule",
                                                   &Tracking::schedule, nullptr, nullptr);
@@ -161,7 +120,7 @@ Answer on_cgi_set_auto_tracking_status(Request &rq) {
     t->chnid = *chn;
     t->channels |= uint64_t{1} << *chn;
     get_schedule_by_json_ipc(req, "schedule", &t->schedule);
-    return cgi_query(kTrackingSet, *t, render_res, Answer::error(CGI_JSON));
+    return cgi_query(MSG_TRACKING_SET, *t, render_res, Answer::error(CGI_JSON));
 }
 
 Answer on_set_image_templates(Request &rq) {

@@ -30,6 +30,9 @@ Answer on_cgi_get_peoplecnt_action(Request &rq);      // /2069
 Answer on_cgi_set_peoplecnt_action(Request &rq);      // /2070
 Answer on_cgi_get_report_auto_backup(Request &rq);    // /2075
 Answer on_cgi_set_report_auto_backup(Request &rq);    // /2076
+Answer on_cgi_get_pos_info(Request &rq);              // /2073
+Answer on_cgi_set_pos_info(Request &rq);              // /2074
+Answer on_cgi_set_face_config(Request &rq);           // /2077
 Answer on_set_ipc_upgrade_prepare(Request &rq);       // /2078
 Answer on_get_ipc_upgrade_status(Request &rq);        // /2079
 Answer on_set_ipc_upgrade_start(Request &rq);         // /2080

@@ -9,8 +9,6 @@
 namespace {
 
 constexpr unsigned char kLoose = kFieldBoth | kFieldLooseText;
-constexpr int kPcntSettingsChanged = 2290;
-constexpr int kPcntBackupChanged = 1423;
 
 constexpr Field kGroup[] = {
     FIELD(PeopleCntSettingsRecord, groupid, "groupid", kAnyInt, kFieldRender),
@@ -42,15 +40,6 @@ constexpr Field kReport[] = {
     FIELD(PeopleCntBackupRecord, line_mask, "lineMask", kAnyInt, kLoose),
     FIELD(PeopleCntBackupRecord, email, "email", kAnyInt, kLoose),
 };
-
-// Records never stored read as cleared ones carrying their key.
-template <class R, int (*Read)(const char *, R *, int)>
-R read_keyed(int key, int32_t R::*member) {
-    R rec{};
-    if (Read(KZDB_PATH, &rec, key) != 0) rec = R{};
-    rec.*member = key;
-    return rec;
-}
 
 // {"<list>": [n records]} of a keyed record family.
 template <class R, int (*Read)(const char *, R *, int)>
@@ -93,7 +82,7 @@ Answer on_cgi_set_peoplecnt_settings(Request &rq) {
     int rc = store_all<PeopleCntSettingsRecord, read_peoplecnt_settings, write_peoplecnt_settings>(
         rq.json(), "groups", KZDB_PCNT_GROUPS, &PeopleCntSettingsRecord::groupid, kGroup);
     if (rc != 0) return Answer::error(CGI_JSON);
-    return cgi_query(kPcntSettingsChanged, int32_t{0}, render_res, Answer::error(CGI_JSON));
+    return cgi_query(MSG_PCNT_SETTINGS_SAVED, int32_t{0}, render_res, Answer::error(CGI_JSON));
 }
 
 Answer on_cgi_get_report_auto_backup(Request &) {
@@ -106,5 +95,5 @@ Answer on_cgi_set_report_auto_backup(Request &rq) {
         store_all<PeopleCntBackupRecord, read_peoplecnt_auto_backup, write_peoplecnt_auto_backup>(
             rq.json(), "report", KZDB_PCNT_REPORTS, &PeopleCntBackupRecord::report_type, kReport);
     if (rc != 0) return Answer::error(CGI_JSON);
-    return cgi_query(kPcntBackupChanged, nullptr, 0, render_res, Answer::error(CGI_JSON));
+    return cgi_query(MSG_PCNT_BACKUP_SAVED, nullptr, 0, render_res, Answer::error(CGI_JSON));
 }

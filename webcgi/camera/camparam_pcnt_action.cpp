@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kPcntPtzEventType = 20;
-constexpr int kPcntActionChanged = 2293;
 
 struct GroupSchedule {
     const char *key;
@@ -27,31 +26,16 @@ constexpr GroupSchedule kSchedules[] = {
     {"white", read_peoplecnt_wled_schedule, write_peoplecnt_wled_schedule},
 };
 
+// The shared action fields plus the group's own switch.
 EventActionFields action_fields(PeopleCntEventRecord &r) {
-    EventActionFields f;
+    EventActionFields f = event_action_fields(&r);
     f.enable = &r.enable;
-    f.tri_channels = r.tri_channels;
-    f.tri_channels_bits = &r.tri_channels_bits;
-    f.tri_alarms = &r.tri_alarms;
-    f.tri_chn_alarms = r.tri_chn_alarms;
-    f.interval = &r.interval;
-    f.email_enable = &r.email_enable;
-    f.email_interval = &r.email_interval;
-    f.email_pic_enable = &r.email_pic_enable;
-    f.tri_channels_pic = r.tri_channels_pic;
-    f.ptz_interval = &r.ptz_interval;
-    f.alarmout_interval = &r.alarmout_interval;
-    f.white_interval = &r.white_interval;
-    f.http_notification_interval = &r.http_notification_interval;
-    f.audio_id = &r.audio_id;
     return f;
 }
 
 PeopleCntEventRecord read_event(int group) {
-    PeopleCntEventRecord r{};
-    if (read_peoplecnt_event(KZDB_PATH, &r, group) != 0) r = PeopleCntEventRecord{};
-    r.groupid = group;
-    return r;
+    return read_keyed<PeopleCntEventRecord, read_peoplecnt_event>(group,
+                                                                  &PeopleCntEventRecord::source);
 }
 
 json_object *schedule_json(const GroupSchedule &s, int group) {
@@ -113,8 +97,6 @@ Answer on_cgi_set_peoplecnt_action(Request &rq) {
     auto group = json_int_in(req, "groupid", kPcntGroups);
     if (!group) return Answer::error(CGI_JSON);
     if (store_action(req, *group) != 0) return Answer::error(CGI_JSON);
-    struct {
-        int32_t group, reserved;
-    } notice{*group, 0};
-    return cgi_query(kPcntActionChanged, notice, render_res, Answer::error(CGI_JSON));
+    return cgi_query(MSG_PCNT_ACTION_SAVED, PcntActionSaved{*group, 0}, render_res,
+                     Answer::error(CGI_JSON));
 }

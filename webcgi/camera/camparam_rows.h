@@ -201,10 +201,6 @@ inline constexpr Field kModelFields[] = {
 inline constexpr Field kGuiCommand[] = {FIELD(GuiCommand, cmd, "cmd")};
 inline constexpr Field kTextReply[] = {FIELD(TextReply, text, "text")};
 
-struct MotionState {  // reply 8307
-    uint64_t mask;
-};
-static_assert(sizeof(MotionState) == 8);
 inline constexpr Field kMotionState[] = {FIELD_MASK(MotionState, mask, "Motion")};
 
 inline constexpr Field kTemplateFields[] = {
@@ -308,10 +304,6 @@ inline constexpr Field kCustomParam[] = {
     FIELD(CustomParam, chnid, "chnid"),
     FIELD(CustomParam, data, "data"),
 };
-struct StopRequest {  // 3390
-    int32_t stop;
-};
-static_assert(sizeof(StopRequest) == 4);
 inline constexpr Field kStop[] = {FIELD(StopRequest, stop, "stop")};
 
 // Channel key, message and reply of every pass-through code, in the order of
@@ -488,8 +480,11 @@ inline constexpr PassRow kCameraRows[] = {
      .type = MSG_PCNT_LIVE_RESET,
      .req_size = 4,
      .shape = Shape::Res},
+    {.code = "/2073", .hand = on_cgi_get_pos_info},
+    {.code = "/2074", .hand = on_cgi_set_pos_info},
     {.code = "/2075", .hand = on_cgi_get_report_auto_backup},
     {.code = "/2076", .hand = on_cgi_set_report_auto_backup},
+    {.code = "/2077", .hand = on_cgi_set_face_config},
     {.code = "/2078", .hand = on_set_ipc_upgrade_prepare},
     // A multipart post reaches it as "temp & <query>" (the upload page polls it).
     {.code = "/2079", .hand = on_get_ipc_upgrade_status, .upload = Upload::Marker},

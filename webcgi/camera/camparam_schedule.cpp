@@ -5,6 +5,7 @@
 #include <iterator>
 #include <memory>
 
+#include "camparam_sched_msgs.h"
 #include "camparam_shared.h"
 #include "event_codec.h"
 #include "kzdb.h"
@@ -33,29 +34,13 @@ int write_kind(int chn, int kind, const ScheduleRecord &rec) {
                      : write_smart_event_effective_schedule(KZDB_PATH, &rec, chn, kind - 1);
 }
 
-// Day/night schedule messages: channel, then the schedule record.
-struct DayNightSchedule {
-    int32_t channel;
-    ScheduleRecord schedule;
-};
-static_assert(sizeof(DayNightSchedule) == 26180);
-
-// 3282 and 8275 add exposure time and gain level per web-form entry.
-struct DayNightExposure {
-    int32_t value[SCHEDULE_DAYS][SCHEDULE_WEB_SECTIONS][2];  // exposureTime, gainLevel
-    int32_t reserved[560];
-};
-struct DayNightExposureSchedule {
-    DayNightSchedule base;
-    DayNightExposure exposure;
-};
-static_assert(sizeof(DayNightExposureSchedule) == 29188);
-
 struct DayNightKind {
     int get, set;
     bool exposure;
 };
-constexpr DayNightKind kDayNight[] = {{3273, 3281, false}, {3275, 3282, true}, {3277, 3283, false}};
+constexpr DayNightKind kDayNight[] = {{MSG_DAY_NIGHT_GET[0], MSG_DAY_NIGHT_SET[0], false},
+                                      {MSG_DAY_NIGHT_GET[1], MSG_DAY_NIGHT_SET[1], true},
+                                      {MSG_DAY_NIGHT_GET[2], MSG_DAY_NIGHT_SET[2], false}};
 
 const DayNightKind &day_night_of(const char *code) {
     // /2041-/2046: one get and one set per schedule, in pairs
@@ -69,7 +54,7 @@ Answer render_day_night(const DayNightKind &k, const ReplyView &r) {
     JsonPtr days(get_schedule_json_object(&msg->base.schedule));
     if (k.exposure && r.read(sizeof msg->base, msg->exposure)) {
         for (int d = 0; d < SCHEDULE_DAYS; ++d) {
-            for (int s = 0; s < SCHEDULE_WEB_SECTIONS; ++s) {
+            for (int s = 0; s < DAY_NIGHT_WEB_ENTRIES; ++s) {
                 json_object *entry = json_at(json_at(days.get(), d), s);
                 json_object_object_add(entry, "exposureTime",
                                        json_object_new_int(msg->exposure.value[d][s][0]));
@@ -87,7 +72,7 @@ Answer render_day_night(const DayNightKind &k, const ReplyView &r) {
 void take_exposure(json_object *req, DayNightExposure &e) {
     json_object *rows = json_get_array(req, "schedule");
     for (int d = 0; d < SCHEDULE_DAYS; ++d)
-        for (int s = 0; s < SCHEDULE_WEB_SECTIONS; ++s)
+        for (int s = 0; s < DAY_NIGHT_WEB_ENTRIES; ++s)
             for (int i = 0; i < 2; ++i) {
                 auto v = json_as_int(json_at(json_at(json_at(rows, d), s), 3 + i));
                 e.value[d][s][i] = v.value_or(0);
