@@ -404,3 +404,9 @@ KZDB_PCNT_SCHEDULE(peoplecnt_wled_schedule, "peoplecnt_wled_schedule")
 #undef KZDB_PCNT_SCHEDULE
 inline constexpr const char *PEOPLECNT_HTTP_SCHEDULE = "peoplecnt_http_schedule";
 inline constexpr const char *PEOPLECNT_HTTP_PARAMS = "peoplecnt_http_params";
+
+namespace kzdb {
+// A privacy-mask record per channel (areas 0..23, all off), so the mask list shows every
+// channel on a fresh device; stored records are kept. 0 / -1.
+int init_defaults_osd(const char *db);
+}  // namespace kzdb
