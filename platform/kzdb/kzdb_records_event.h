@@ -440,7 +440,7 @@ inline int drop_ptz_target(const char *db, const char *kind, int key, int cap, i
     if (!batch.ok()) return -1;
     PtzLinkBlock b = load_ptz_block(db, kind, key, cap);
     const int at = find_ptz_target(b, target);
-    if (at < 0) return 0;
+    if (at < 0) return batch.commit();  // an uncommitted batch would doom the caller's
     drop_ptz_entry(b, at);
     if (store(db, kind, key, &b, sizeof b) != 0) return -1;
     return batch.commit();
