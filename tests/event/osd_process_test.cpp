@@ -90,6 +90,8 @@ TEST_F(Osd, SaveReadAndRefusals) {
     EXPECT_EQ(post("/6001", with(with(kOsdBody, "camName", "\"" + forty + "\""), "camId", "5")).out,
               kOk);
     EXPECT_EQ(std::string(osd(5).cam_name), forty);
+    EXPECT_NE(post("/2012", "").out.find(R"({ "id": 5, "name": ")" + forty + "\" }"),
+              std::string::npos);  // the camera list names channels from the same record
     for (const char *bad : {R"({"camId":64,"camName":"x"})", R"({"camId":5})",
                             R"({"camId":"a","camName":"x"})", "[]"})
         EXPECT_EQ(post("/6002", bad).out, "") << bad;
