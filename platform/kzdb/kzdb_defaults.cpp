@@ -163,6 +163,7 @@ int init_defaults(const char *db, InitReport *report) {
     if (init_defaults_system(db) != 0) return -1;
     if (init_defaults_smart(db) != 0) return -1;
     if (init_defaults_gui(db) != 0) return -1;
+    if (init_defaults_osd(db) != 0) return -1;
     if (batch.commit() != 0) return -1;
     if (report) *report = r;
     return 0;

@@ -486,3 +486,9 @@ KZDB_FACE_SCHEDULE(face_mail_schedule, FACE_MAIL_SCHEDULE)
 KZDB_FACE_SCHEDULE(face_ptz_schedule, FACE_PTZ_SCHEDULE)
 KZDB_FACE_SCHEDULE(face_whiteled_schedule, FACE_WHITELED_SCHEDULE)
 #undef KZDB_FACE_SCHEDULE
+
+namespace kzdb {
+// A privacy-mask record per channel (areas 0..23, all off), so the mask list shows every
+// channel on a fresh device; stored records are kept. 0 / -1.
+int init_defaults_osd(const char *db);
+}  // namespace kzdb

@@ -385,3 +385,98 @@ inline int write_peoplecnt_ptz_params_ex(const char *db, int source, const PtzLi
     return kzdb::write_ptz_block(db, PEOPLECNT_PTZ_PARAMS, source, entries, PTZ_LINK_PCNT_ENTRIES,
                                  count);
 }
+
+// ---- PTZ-link entries: one entry per (event type, source, target) ----------------------------
+// Edits of single entries over the same lists as the readers above, each a read-modify-write
+// in one transaction. Results 0 / -1.
+
+namespace kzdb {
+// The stored list of (kind, key), empty when none is stored, its count within 0..cap.
+inline PtzLinkBlock load_ptz_block(const char *db, const char *kind, int key, int cap) {
+    PtzLinkBlock b{};
+    read_one(db, kind, &b, key);
+    if (b.count < 0) b.count = 0;
+    if (b.count > cap) b.count = cap;
+    return b;
+}
+inline int find_ptz_target(const PtzLinkBlock &b, int target) {
+    for (int i = 0; i < b.count; i++)
+        if (b.entry[i].acto_ptz_channel == target) return i;
+    return -1;
+}
+inline void drop_ptz_entry(PtzLinkBlock &b, int at) {
+    for (int i = at; i + 1 < b.count; i++)
+        b.entry[i] = b.entry[i + 1];
+    b.entry[--b.count] = PtzLinkEntry{};
+}
+// Puts *e over the entry whose target is `old_target`. A plain add (old_target = e's own
+// target) appends when that target is not listed; -1 when the list already holds `cap`.
+// An update of an unlisted old target is -1. The list never holds a target twice.
+inline int put_ptz_entry(const char *db, const char *kind, int key, int cap, const PtzLinkEntry *e,
+                         int old_target, bool update) {
+    if (!e) return -1;
+    Batch batch(db);
+    if (!batch.ok()) return -1;
+    PtzLinkBlock b = load_ptz_block(db, kind, key, cap);
+    int at = find_ptz_target(b, old_target);
+    if (update && at < 0) return -1;
+    const int dup =
+        old_target == e->acto_ptz_channel ? -1 : find_ptz_target(b, e->acto_ptz_channel);
+    if (dup >= 0) {
+        drop_ptz_entry(b, dup);
+        if (dup < at) at--;
+    }
+    if (at < 0) {
+        if (b.count >= cap) return -1;
+        at = b.count++;
+    }
+    b.entry[at] = *e;
+    if (store(db, kind, key, &b, sizeof b) != 0) return -1;
+    return batch.commit();
+}
+// Removes the entry whose target is `target`; 0 when none is listed.
+inline int drop_ptz_target(const char *db, const char *kind, int key, int cap, int target) {
+    Batch batch(db);
+    if (!batch.ok()) return -1;
+    PtzLinkBlock b = load_ptz_block(db, kind, key, cap);
+    const int at = find_ptz_target(b, target);
+    if (at < 0) return batch.commit();  // an uncommitted batch would doom the caller's
+    drop_ptz_entry(b, at);
+    if (store(db, kind, key, &b, sizeof b) != 0) return -1;
+    return batch.commit();
+}
+}  // namespace kzdb
+
+// Entries of (event type, e->source), keyed by the target e->acto_ptz_channel.
+inline int write_ptz_params(const char *db, const PtzLinkEntry *e, int event_type) {
+    return e ? kzdb::put_ptz_entry(db, PTZ_PARAMS, kzdb::ptz_key(event_type, e->source),
+                                   PTZ_LINK_ENTRIES, e, e->acto_ptz_channel, false)
+             : -1;
+}
+inline int update_ptz_params(const char *db, const PtzLinkEntry *e, int event_type,
+                             int old_target) {
+    return e ? kzdb::put_ptz_entry(db, PTZ_PARAMS, kzdb::ptz_key(event_type, e->source),
+                                   PTZ_LINK_ENTRIES, e, old_target, true)
+             : -1;
+}
+inline int delete_ptz_params(const char *db, const PtzLinkEntry *e, int event_type) {
+    return e ? kzdb::drop_ptz_target(db, PTZ_PARAMS, kzdb::ptz_key(event_type, e->source),
+                                     PTZ_LINK_ENTRIES, e->acto_ptz_channel)
+             : -1;
+}
+// People counting (event type 20): at most 16 entries per source.
+inline int write_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *e) {
+    return e ? kzdb::put_ptz_entry(db, PEOPLECNT_PTZ_PARAMS, e->source, PTZ_LINK_PCNT_ENTRIES, e,
+                                   e->acto_ptz_channel, false)
+             : -1;
+}
+inline int update_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *e, int old_target) {
+    return e ? kzdb::put_ptz_entry(db, PEOPLECNT_PTZ_PARAMS, e->source, PTZ_LINK_PCNT_ENTRIES, e,
+                                   old_target, true)
+             : -1;
+}
+inline int delete_peoplecnt_ptz_params(const char *db, const PtzLinkEntry *e) {
+    return e ? kzdb::drop_ptz_target(db, PEOPLECNT_PTZ_PARAMS, e->source, PTZ_LINK_PCNT_ENTRIES,
+                                     e->acto_ptz_channel)
+             : -1;
+}

@@ -3,12 +3,16 @@
 #include "handler.h"
 #include "modules.h"
 #include "motion.h"
+#include "osd.h"
 #include "vca.h"
 #include "vloss.h"
 
 namespace {
 // The OSD codes ("/6000" first) go before the motion codes.
 const WebRes kEventTable[] = {
+    {"/6000", on_get_osd_info, Body::Text},
+    {"/6001", on_set_osd_info},
+    {"/6002", OnSetOSDName},
     {"/6010", on_get_movedetect_info},
     {"/6011", OnGetMotionSchedule},
     {"/6012", on_set_movedetect_info},
@@ -95,6 +99,31 @@ const WebRes kEventTable[] = {
     {"/6189", on_get_ipc_zoom_state},
     {"/6190", on_get_ipc_anpr_wildcards},
     {"/6191", on_set_ipc_anpr_wildcards},
+    // Camera overlay, privacy masks, fisheye, regional people counting.
+    {"/6997", on_get_osdconfig},
+    {"/6996", on_set_osdconfig},
+    {"/6018", on_get_privacy_masks},
+    {"/6019", on_set_privacy_mask},
+    {"/6173", on_delete_privacy_mask},
+    {"/6115", on_get_privacy_mask_ovf},
+    {"/6116", on_get_ipc_model_type},
+    {"/6198", on_cgi_set_privacy_edit},
+    {"/6131", on_cgi_set_fisheye_mode},
+    {"/6196", on_cgi_check_fisheye_info},
+    {"/6197", on_cgi_set_fisheye_info},
+    {"/6096", on_cgi_get_ipc_regional_info},
+    {"/6097", on_cgi_set_ipc_regional_info},
+    // Snapshots and the single-entry PTZ-link edits.
+    {"/6174", on_get_snapshot_schedule, Body::Text},
+    {"/6175", on_set_snapshot_schedule},
+    {"/6176", on_get_snapshot_setting_params, Body::Text},
+    {"/6177", on_set_snapshot_setting_params},
+    {"/6178", on_set_snapshot_batch_setting},
+    {"/6160", on_set_ptz_params},
+    {"/6161", on_get_ptz_params},
+    {"/6162", on_delete_ptz_params},
+    {"/6163", on_update_ptz_params},
+    {"/6164", on_delete_ptz_params_batch},
 };
 }  // namespace
 
