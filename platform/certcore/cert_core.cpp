@@ -1,5 +1,6 @@
 #include "cert_core.h"
 
+#include <fcntl.h>
 #include <openssl/asn1.h>
 #include <openssl/bio.h>
 #include <openssl/evp.h>
@@ -7,7 +8,6 @@
 #include <openssl/rand.h>
 #include <openssl/x509.h>
 #include <openssl/x509v3.h>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

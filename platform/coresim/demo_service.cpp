@@ -103,10 +103,10 @@ Payload on_cert_req_delete(std::span<const unsigned char>) {
 }
 
 constexpr DemoEntry kEntries[] = {
-    {MSG_CH_ACCESS, on_ch_access},         {MSG_P2P_STATUS, on_p2p_status},
-    {MSG_P2P_ENABLE, on_p2p_enable},       {MSG_P2P_DISABLE, on_p2p_disable},
-    {MSG_P2P_UNBIND, zero_reply},          {MSG_CERT_CREATE, on_cert_create},
-    {MSG_CERT_CHECK, on_cert_check},       {MSG_CERT_REQ_DELETE, on_cert_req_delete},
+    {MSG_CH_ACCESS, on_ch_access},   {MSG_P2P_STATUS, on_p2p_status},
+    {MSG_P2P_ENABLE, on_p2p_enable}, {MSG_P2P_DISABLE, on_p2p_disable},
+    {MSG_P2P_UNBIND, zero_reply},    {MSG_CERT_CREATE, on_cert_create},
+    {MSG_CERT_CHECK, on_cert_check}, {MSG_CERT_REQ_DELETE, on_cert_req_delete},
 };
 
 }  // namespace

@@ -87,10 +87,10 @@ int init_defaults_network(const char *db) {
     if (kzdb::store_new(db, "snmp", 0, &snmp, sizeof snmp) < 0) return -1;
     if (kzdb::store_new(db, "p2p_info", 0, &p2p, sizeof p2p) < 0) return -1;
     static const char *const kServiceParams[][2] = {
-        {"push_type", "0"},         {"pushmsg_alarmin_type", "65535"},
-        {"enable_push_msg", "0"},   {"video_push_stream", "0"},
-        {"ch_access", "0"},         {"max_poe_num", "0"},
-        {"httpsenable", "0"},       {"p2p_server", "127.0.0.1"},
+        {"push_type", "0"},       {"pushmsg_alarmin_type", "65535"},
+        {"enable_push_msg", "0"}, {"video_push_stream", "0"},
+        {"ch_access", "0"},       {"max_poe_num", "0"},
+        {"httpsenable", "0"},     {"p2p_server", "127.0.0.1"},
     };
     for (const auto &p : kServiceParams)
         if (add_param(db, p[0], p[1]) != 0) return -1;

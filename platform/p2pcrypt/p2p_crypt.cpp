@@ -20,7 +20,7 @@
 
 namespace {
 
-constexpr int kBlock = 256;                 // RSA 2048 ciphertext
+constexpr int kBlock = 256;                  // RSA 2048 ciphertext
 constexpr int kPlainPerBlock = kBlock - 66;  // OAEP with SHA-256
 constexpr uint32_t kMaxKeyBytes = 4096;
 constexpr const char *kKeyDir = "/mnt/nand/p2p";

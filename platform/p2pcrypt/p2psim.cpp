@@ -58,7 +58,8 @@ void serve(int conn, const Options &opt) {
         std::string line = "{\"header\":\"" +
                            hex(reinterpret_cast<const unsigned char *>(&head), sizeof head) +
                            "\",\"body\":\"" + hex(body, n) + "\"}\n";
-        nvr::UniqueFd fd(open(opt.journal.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+        nvr::UniqueFd fd(
+            open(opt.journal.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
         if (fd) nvr::write_all(fd.get(), line.data(), line.size());
     }
     P2pHeader reply{};
@@ -90,8 +91,9 @@ int main(int argc, char **argv) {
         else if (a == "--journal")
             opt.journal = v;
         else {
-            std::fprintf(stderr, "usage: p2psim [--listen ADDR] [--status N] [--body TEXT] "
-                                 "[--journal FILE]\n");
+            std::fprintf(stderr,
+                         "usage: p2psim [--listen ADDR] [--status N] [--body TEXT] "
+                         "[--journal FILE]\n");
             return 2;
         }
     }

@@ -90,7 +90,7 @@ TEST_F(Https, SelfSignedThenSignedRequestInstalledThenDeleted) {
     write_file(host("/tmp/keep/f"), "x");
     fs::create_directory_symlink(host("/tmp/keep"), host("/mnt/nand/ssl/demoCA"));
     EXPECT_EQ(create(R"({"InstallType":0,"Validity":30,"Country":"DEU",)"
-                            R"("CommonName":"nvr$(touch M);x","Email":"a@example.com"})")
+                     R"("CommonName":"nvr$(touch M);x","Email":"a@example.com"})")
                   .out,
               kOk);
     EXPECT_EQ(read_file(host("/tmp/keep/f")), "x");
@@ -115,24 +115,25 @@ TEST_F(Https, SelfSignedThenSignedRequestInstalledThenDeleted) {
     EXPECT_EQ(get("/7087", "").out, kJson + "{ \"enable\": 1 }");
 
     // A signing request, signed by an outside authority, then installed by upload.
-    EXPECT_EQ(create(R"({"InstallType":1,"CommonName":"nvr.example","Password":"pw"})").out,
-              kOk);
+    EXPECT_EQ(create(R"({"InstallType":1,"CommonName":"nvr.example","Password":"pw"})").out, kOk);
     EXPECT_EQ(get("/7089", "").out,
-              kJson + "{ \"checkfile\": \"OK\", \"country_req\": \"\", \"common_name_req\": "
-                      "\"nvr.example\", \"email_req\": \"\" }");
+              kJson +
+                  "{ \"checkfile\": \"OK\", \"country_req\": \"\", \"common_name_req\": "
+                  "\"nvr.example\", \"email_req\": \"\" }");
     Result verify = openssl({"req", "-verify", "-noout", "-in", host(kCsr)});
     EXPECT_EQ(verify.status, 0) << verify.err;
     Result dl = get("/7082", "");
-    EXPECT_EQ(dl.out, "Content-Type:application/octet-stream\r\nContent-Disposition: attachment; "
-                      "filename= ssl_cert.csr\r\n\r\n" +
-                          read_file(host(kCsr)));
+    EXPECT_EQ(dl.out,
+              "Content-Type:application/octet-stream\r\nContent-Disposition: attachment; "
+              "filename= ssl_cert.csr\r\n\r\n" +
+                  read_file(host(kCsr)));
     const std::string ca = host("/ca");
     ASSERT_EQ(openssl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=Outside CA",
                        "-keyout", ca + ".key", "-out", ca + ".pem", "-days", "2"})
                   .status,
               0);
-    ASSERT_EQ(openssl({"x509", "-req", "-in", host(kCsr), "-CA", ca + ".pem", "-CAkey",
-                       ca + ".key", "-CAcreateserial", "-out", host("/signed.pem"), "-days", "2"})
+    ASSERT_EQ(openssl({"x509", "-req", "-in", host(kCsr), "-CA", ca + ".pem", "-CAkey", ca + ".key",
+                       "-CAcreateserial", "-out", host("/signed.pem"), "-days", "2"})
                   .status,
               0);
     const std::string self_signed = read_file(pem);

@@ -84,8 +84,8 @@ class Service : public DeviceTest {
     // The P2P server stand-in on an address of its own (the port is always 9999).
     void start_p2psim(const std::vector<std::string> &args) {
         std::mt19937 rng(std::random_device{}());
-        addr_ = "127." + std::to_string(1 + rng() % 250) + "." + std::to_string(rng() % 250) +
-                "." + std::to_string(1 + rng() % 250);
+        addr_ = "127." + std::to_string(1 + rng() % 250) + "." + std::to_string(rng() % 250) + "." +
+                std::to_string(1 + rng() % 250);
         std::vector<std::string> argv = {bin("p2psim"), "--listen", addr_, "--journal",
                                          host("/.p2p")};
         argv.insert(argv.end(), args.begin(), args.end());
@@ -112,10 +112,11 @@ const char *kPortsBody =
 TEST_F(Service, PortsAndPushRoundTripAndTellInOrder) {
     start_core();
     EXPECT_EQ(get("/7050", "").out,
-              kJson + "{ \"enableSsh\": 0, \"sshPort\": 22, \"httpPort\": 80, \"httpsPort\": 443, "
-                      "\"rtspPort\": 554, \"servicePort\": 6036, \"enable_access\": 0, "
-                      "\"PushTypeArr\": [ 0, 0, 0, 0 ], \"PushNvrAlarmInType\": 65535, "
-                      "\"enableMsg\": 0, \"push_stream\": 0, \"pushNvrPos\": \"\" }");
+              kJson +
+                  "{ \"enableSsh\": 0, \"sshPort\": 22, \"httpPort\": 80, \"httpsPort\": 443, "
+                  "\"rtspPort\": 554, \"servicePort\": 6036, \"enable_access\": 0, "
+                  "\"PushTypeArr\": [ 0, 0, 0, 0 ], \"PushNvrAlarmInType\": 65535, "
+                  "\"enableMsg\": 0, \"push_stream\": 0, \"pushNvrPos\": \"\" }");
     EXPECT_EQ(post("/7051", kPortsBody).out, kOk);
     auto j = journal();
     ASSERT_EQ(types(), (std::vector<int>{3618, 3617, 3485, 1702}));
@@ -125,10 +126,11 @@ TEST_F(Service, PortsAndPushRoundTripAndTellInOrder) {
     EXPECT_EQ(j[3].payload, padded("more", 32));
     // The core stores the access switch; this core is no demo.
     EXPECT_EQ(get("/7050", "").out,
-              kJson + "{ \"enableSsh\": 1, \"sshPort\": 2222, \"httpPort\": 8080, \"httpsPort\": "
-                      "8443, \"rtspPort\": 5554, \"servicePort\": 6036, \"enable_access\": 0, "
-                      "\"PushTypeArr\": [ 3, 5, 0, 0 ], \"PushNvrAlarmInType\": 9, \"enableMsg\": "
-                      "1, \"push_stream\": 1, \"pushNvrPos\": \"yard\" }");
+              kJson +
+                  "{ \"enableSsh\": 1, \"sshPort\": 2222, \"httpPort\": 8080, \"httpsPort\": "
+                  "8443, \"rtspPort\": 5554, \"servicePort\": 6036, \"enable_access\": 0, "
+                  "\"PushTypeArr\": [ 3, 5, 0, 0 ], \"PushNvrAlarmInType\": 9, \"enableMsg\": "
+                  "1, \"push_stream\": 1, \"pushNvrPos\": \"yard\" }");
     EXPECT_EQ(param("push_type"), "7");
 
     // An unchanged access switch sends no 3618; enableMsg 5 stores and sends 0; a reboot
@@ -209,15 +211,16 @@ TEST_F(Service, SnmpRoundTripAndRefusals) {
     const std::string stored_ports =
         "\"sshPort\": 22, \"httpPort\": 80, \"rtspPort\": 554, \"httpsPort\": 443 }";
     EXPECT_EQ(get("/7090", "").out,
-              kJson + "{ \"v1_enable\": 0, \"v2c_enable\": 0, \"write_community\": \"private\", "
-                      "\"read_community\": \"public\", \"v3_enable\": 0, \"read_security_name\": "
-                      "\"\", \"read_level_security\": 0, \"read_auth_algorithm\": 0, "
-                      "\"read_auth_password\": \"\", \"read_pri_algorithm\": 0, "
-                      "\"read_pri_password\": \"\", \"write_security_name\": \"\", "
-                      "\"write_level_security\": 0, \"write_auth_algorithm\": 0, "
-                      "\"write_auth_password\": \"\", \"write_pri_algorithm\": 0, "
-                      "\"write_pri_password\": \"\", \"port\": 161, " +
-                          stored_ports);
+              kJson +
+                  "{ \"v1_enable\": 0, \"v2c_enable\": 0, \"write_community\": \"private\", "
+                  "\"read_community\": \"public\", \"v3_enable\": 0, \"read_security_name\": "
+                  "\"\", \"read_level_security\": 0, \"read_auth_algorithm\": 0, "
+                  "\"read_auth_password\": \"\", \"read_pri_algorithm\": 0, "
+                  "\"read_pri_password\": \"\", \"write_security_name\": \"\", "
+                  "\"write_level_security\": 0, \"write_auth_algorithm\": 0, "
+                  "\"write_auth_password\": \"\", \"write_pri_algorithm\": 0, "
+                  "\"write_pri_password\": \"\", \"port\": 161, " +
+                  stored_ports);
     const std::string long_text(80, 'c');
     EXPECT_EQ(post("/7091", R"({"v2c_enable":1,"read_community":")" + long_text +
                                 R"(","v3_enable":1,"write_pri_algorithm":2})")
@@ -272,11 +275,11 @@ TEST_F(Service, P2pRepliesFromTheCore) {
         std::string got, want;
     } cases[] = {
         {"/7060", "", 8702, bytes_of(st) + std::string(10, 'z'),
-         kJson + "{ \"enable\": 1, \"company\": \"\", \"email\": \"e@x\", \"p2pstatus\": 2, "
-                 "\"cloudAccount\": \"acc\", \"registerCode\": \"\", \"dealer\": \"\", "
-                 "\"model\": \"" +
-             std::string(32, 'm') +
-             "\", \"ipc\": \"\", \"cloudServer\": \"\", \"region\": 3 }"},
+         kJson +
+             "{ \"enable\": 1, \"company\": \"\", \"email\": \"e@x\", \"p2pstatus\": 2, "
+             "\"cloudAccount\": \"acc\", \"registerCode\": \"\", \"dealer\": \"\", "
+             "\"model\": \"" +
+             std::string(32, 'm') + "\", \"ipc\": \"\", \"cloudServer\": \"\", \"region\": 3 }"},
         {"/7060", "", 8702, bytes_of(st).substr(0, 747), kJsonError},
         {"/7060", "", 0, "", kJsonError},
         {"/7061", R"({"enableP2P":1,"region":2})", 8700, le(6), kText + "ERR_AUTH_FAILED"},
@@ -327,7 +330,9 @@ TEST_F(Service, P2pTestAgainstTheServerStandIn) {
     EXPECT_EQ(post("/7062", R"({"sn":"SN-1","deviceName":")" + std::string(40, 'd') + "\"}").out,
               kText + "0");
     std::string line = read_file(host("/.p2p"));
-    const std::string header = "02000000000000000003000000000000" "01000000";
+    const std::string header =
+        "02000000000000000003000000000000"
+        "01000000";
     EXPECT_EQ(line.rfind("{\"header\":\"" + header + std::string(40, '0') + "\",\"body\":\"", 0),
               0u)
         << line;
@@ -336,8 +341,7 @@ TEST_F(Service, P2pTestAgainstTheServerStandIn) {
     std::memset(body.device_name, 'd', 31);
     std::strcpy(body.sn, "SN-1");
     std::strcpy(body.account1, "acct");
-    EXPECT_NE(line.find("\"body\":\"" + hex(bytes_of(body)) + "\"}\n"), std::string::npos)
-        << line;
+    EXPECT_NE(line.find("\"body\":\"" + hex(bytes_of(body)) + "\"}\n"), std::string::npos) << line;
     auto j = journal();
     ASSERT_EQ(j.size(), 1u);
     EXPECT_EQ(j[0].type, 3700);

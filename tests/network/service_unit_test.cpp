@@ -51,9 +51,9 @@ TEST(ServicePorts, PoeRangeFollowsTheCameraCount) {
         int max_poe, port;
         bool reserved;
     } cases[] = {
-        {4, 23001, true},   {4, 23004, true},   {4, 23005, false}, {8, 23008, true},
-        {8, 23009, false},  {16, 23016, true},  {16, 23017, false}, {16, 23000, false},
-        {0, 23001, false},  {5, 23001, false},  {-4, 23001, false}, {32, 23002, false},
+        {4, 23001, true},  {4, 23004, true},  {4, 23005, false},  {8, 23008, true},
+        {8, 23009, false}, {16, 23016, true}, {16, 23017, false}, {16, 23000, false},
+        {0, 23001, false}, {5, 23001, false}, {-4, 23001, false}, {32, 23002, false},
     };
     for (const Case &c : cases)
         EXPECT_EQ(poe_port_reserved(c.port, c.max_poe), c.reserved) << c.max_poe << " " << c.port;
@@ -81,8 +81,8 @@ TEST(P2pExchange, RequestBodyHeaderAndReplyText) {
     P2pRecord rec{};
     std::memset(rec.account1, 'a', sizeof rec.account1);  // no NUL: copied as the field
     std::strcpy(rec.account4, "code");
-    const P2pTestBody b = p2p_test_body("00:11:22:33:44:55", std::string(40, 'd'),
-                                        std::string(70, 's'), rec);
+    const P2pTestBody b =
+        p2p_test_body("00:11:22:33:44:55", std::string(40, 'd'), std::string(70, 's'), rec);
     EXPECT_STREQ(b.mac, "00:11:22:33:44:55");
     EXPECT_EQ(std::string(b.device_name), std::string(31, 'd'));
     EXPECT_EQ(std::string(b.sn), std::string(63, 's'));

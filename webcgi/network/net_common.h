@@ -50,13 +50,20 @@ enum class IntReply : unsigned char {
 // The name of a P2P bind result.
 inline const char *p2p_result_name(int32_t v) {
     switch (v) {
-        case 0: return "ERR_OK";
-        case 2: return "ERR_NOTFOUND";
-        case 3: return "ERR_NETWORK";
-        case 5: return "ERR_MAC_FORMAT";
-        case 6: return "ERR_AUTH_FAILED";
-        case 7: return "ERR_NO_UUID";
-        default: return "ERR_UNKNOWN";
+        case 0:
+            return "ERR_OK";
+        case 2:
+            return "ERR_NOTFOUND";
+        case 3:
+            return "ERR_NETWORK";
+        case 5:
+            return "ERR_MAC_FORMAT";
+        case 6:
+            return "ERR_AUTH_FAILED";
+        case 7:
+            return "ERR_NO_UUID";
+        default:
+            return "ERR_UNKNOWN";
     }
 }
 

@@ -136,9 +136,8 @@ Answer on_test_p2p(Request &rq) {
     get_mac_addr(mac, nullptr);
     P2pRecord rec{};
     read_p2p_info(KZDB_PATH, &rec);
-    const P2pTestBody body =
-        p2p_test_body(mac, json_string(req, "deviceName").substr(0, 31),
-                      json_string(req, "sn").substr(0, 63), rec);
+    const P2pTestBody body = p2p_test_body(mac, json_string(req, "deviceName").substr(0, 31),
+                                           json_string(req, "sn").substr(0, 63), rec);
     int result = P2P_TEST_NETWORK;
     std::optional<std::string> text;  // the server's body, when one came
     if (int sock = connect_server(); sock >= 0) {
@@ -152,6 +151,6 @@ Answer on_test_p2p(Request &rq) {
 
 Answer on_cgi_p2p_unbind_device(Request &) {
     return cgi_query(
-        MSG_P2P_UNBIND, nullptr, 0,
-        [](const ReplyView &) { return render_int(IntReply::Res, 0); }, Answer::error(CGI_JSON));
+        MSG_P2P_UNBIND, nullptr, 0, [](const ReplyView &) { return render_int(IntReply::Res, 0); },
+        Answer::error(CGI_JSON));
 }

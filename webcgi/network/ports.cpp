@@ -39,7 +39,8 @@ int push_switch(int v) {
 // array holds (and 64 at most); items that are not integers are skipped.
 int store_push_events(json_object *req, int channel_num) {
     json_object *arr = json_get_array(req, "pushTypeArr");
-    const int n = std::min({channel_num, static_cast<int>(std::min<size_t>(json_len(arr), 64)), 64});
+    const int n =
+        std::min({channel_num, static_cast<int>(std::min<size_t>(json_len(arr), 64)), 64});
     for (int ch = 0; ch < n; ++ch) {
         auto type = json_as_int(json_at(arr, static_cast<size_t>(ch)));
         if (!type) continue;
@@ -120,13 +121,13 @@ Answer on_set_port_info(Request &rq) {
     PushSwitchText sw{};
     copy_text(sw.text, sizeof sw.text, std::to_string(enable_msg));
     auto rest = [&sw](Tell &&t) -> Tell {
-        return std::move(t).notice(MSG_PUSH_SWITCH, sw).log(LOG_SUB_SET_PARAM, LOG_PARAM_NET_PORTS, 0);
+        return std::move(t)
+            .notice(MSG_PUSH_SWITCH, sw)
+            .log(LOG_SUB_SET_PARAM, LOG_PARAM_NET_PORTS, 0);
     };
-    const bool access_changed =
-        access && access.value != get_param_int(KZDB_PATH, "ch_access", 0);
-    const Tell tell = access_changed
-                          ? rest(Tell().notice(MSG_CH_ACCESS, int32_t{access.value}))
-                          : rest(Tell());
+    const bool access_changed = access && access.value != get_param_int(KZDB_PATH, "ch_access", 0);
+    const Tell tell =
+        access_changed ? rest(Tell().notice(MSG_CH_ACCESS, int32_t{access.value})) : rest(Tell());
     Answer a = store_then_tell(rc, tell, Answer::text("OK"));
     if (rc != 0) return a;
     return std::move(a).then([need_reboot] {
