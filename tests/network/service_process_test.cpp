@@ -6,12 +6,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "cgi_json.h"
 #include "fixture.h"
 #include "kzdb_records_network.h"
 
@@ -359,6 +361,48 @@ TEST_F(Service, P2pTestAgainstTheServerStandIn) {
     set("p2p_server", "127.251.251.251");
     EXPECT_EQ(post("/7062", "{}").out, kText + "3");
     EXPECT_EQ(post("/7062", "").out, "");
+}
+
+TEST_F(Service, HostileShapesGetADocumentedAnswer) {
+    start_core();
+    set("p2p_server", "127.251.251.251");  // nothing listens there
+    struct Code {
+        const char *code, *good;
+        std::vector<std::string> allowed;
+    } codes[] = {
+        {"/7051",
+         R"({"enableSsh":1,"sshPort":22,"httpPort":80,"rtspPort":554,"servicePort":1,)"
+         R"("enableMsg":1,"channel_num":1,"pushTypeArr":[1],"pushNvrPos":"p"})",
+         {"", kOk}},
+        {"/7091", R"({"port":161,"v1_enable":1,"read_community":"p"})", {"", kOk}},
+        {"/7061", R"({"enableP2P":0,"region":1})", {"", kOk}},
+        {"/7062", R"({"sn":"a","deviceName":"b"})", {"", kText + "3"}},
+        {"/7086", R"({"httpsenable":0})", {"", kOk}},
+        {"/7080", R"({"InstallType":1,"Country":"DE","CommonName":"c","Validity":1})", {"", kOk}},
+    };
+    set_reply(8701, le(0));
+    set_reply(8316, le(0));
+    for (const Code &c : codes) {
+        std::vector<std::string> bodies = {"5", "[]", "null", "\"text\""};
+        JsonPtr good = get_request_json_object(c.good);
+        json_object_object_foreach(good.get(), key, value) {
+            (void)value;
+            for (const char *bad : {"null", "[]"}) {
+                std::string body = c.good;
+                const std::string k = std::string("\"") + key + "\":";
+                size_t at = body.find(k) + k.size();
+                size_t end = body.find_first_of(",}", at);
+                body.replace(at, end - at, bad);
+                bodies.push_back(body);
+            }
+        }
+        for (const std::string &b : bodies) {
+            Result r = post(c.code, b);
+            EXPECT_EQ(r.status, 0) << c.code << " " << b << r.err;
+            EXPECT_NE(std::find(c.allowed.begin(), c.allowed.end(), r.out), c.allowed.end())
+                << c.code << " " << b << " -> " << r.out;
+        }
+    }
 }
 
 }  // namespace
