@@ -19,7 +19,7 @@ Payload int_reply(int32_t v) {
 template <size_t N>
 void set(char (&f)[N], const char *text) {
     std::memset(f, 0, N);
-    std::strncpy(f, text, N - 1);
+    std::memcpy(f, text, strnlen(text, N - 1));
 }
 
 // The core stores the access switch itself.
