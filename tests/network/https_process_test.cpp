@@ -78,7 +78,11 @@ TEST_F(Https, WithoutCertificateNothingSwitchesOn) {
     EXPECT_EQ(post("/7086", R"({"httpsenable":0})").out, kOk);
     EXPECT_EQ(post("/7086", R"({})").out, "");
     EXPECT_EQ(post("/7080", "[]").out, "");
-    EXPECT_EQ(types(), std::vector<int>{3322});
+    fs::create_directories(host("/.replies"));
+    set_reply(8316, "");  // an empty reply counts as none
+    EXPECT_EQ(create("{}").out, kText + "CGI ERROR");
+    fs::remove(host("/.replies/8316.bin"));
+    EXPECT_EQ(types(), (std::vector<int>{3322, 3316}));
     EXPECT_EQ(get("/7087", "").out, kJson + "{ \"enable\": 0 }");
 }
 
@@ -89,11 +93,18 @@ TEST_F(Https, SelfSignedThenSignedRequestInstalledThenDeleted) {
     fs::create_directories(host("/tmp/keep"));
     write_file(host("/tmp/keep/f"), "x");
     fs::create_directory_symlink(host("/tmp/keep"), host("/mnt/nand/ssl/demoCA"));
+    // What was there before is tightened too, without adding any permission.
+    write_file(host("/mnt/nand/ssl/old.pem"), "old");
+    fs::permissions(host("/mnt/nand/ssl/old.pem"), fs::perms::all);
+    fs::permissions(host("/mnt/nand/ssl"), fs::perms::all);
     EXPECT_EQ(create(R"({"InstallType":0,"Validity":30,"Country":"DEU",)"
                      R"("CommonName":"nvr$(touch M);x","Email":"a@example.com"})")
                   .out,
               kOk);
     EXPECT_EQ(read_file(host("/tmp/keep/f")), "x");
+    EXPECT_EQ(fs::status(host("/mnt/nand/ssl/old.pem")).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                  fs::perms::others_read);
     EXPECT_EQ(read_file(host("/mnt/nand/ssl/demoCA/serial")), "01\n");
     EXPECT_TRUE(exists(host("/mnt/nand/ssl/demoCA/index.txt")));
     EXPECT_TRUE(fs::is_directory(host("/mnt/nand/ssl/demoCA/newcerts")));

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -16,6 +17,7 @@
 #include "network_handlers.h"
 #include "nvr_sys.h"
 #include "request.h"
+#include "service_fields.h"
 #include "shell.h"
 #include "tell.h"
 
@@ -56,12 +58,17 @@ int install_cert(const std::string &bytes) {
     return nvr::replace_file(cert, 0600, bytes, cert + ".new");
 }
 
+// Only files and folders are touched, never through a link.
 void tighten_entry(int dir_fd, const char *name) {
-    nvr::UniqueFd fd(openat(dir_fd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
     struct stat st {};
-    if (!fd || fstat(fd.get(), &st) != 0) return;
-    if ((st.st_mode & 022) != 0) fchmod(fd.get(), st.st_mode & 07755 & ~022);
-    if (!S_ISDIR(st.st_mode)) return;
+    if (fstatat(dir_fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;
+    const bool dir = S_ISDIR(st.st_mode);
+    if (!dir && !S_ISREG(st.st_mode)) return;
+    nvr::UniqueFd fd(openat(dir_fd, name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+    if (!fd || fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode) != dir) return;
+    const mode_t mode = st.st_mode & (dir ? 0755 : 0644);
+    if (mode != (st.st_mode & 07777)) fchmod(fd.get(), mode);
+    if (!dir) return;
     int sub = dup(fd.get());
     DIR *d = sub >= 0 ? fdopendir(sub) : nullptr;
     if (!d) {
@@ -110,8 +117,12 @@ Answer on_create_https_cert(Request &rq) {
     if (rec.install_type == 0 && !fields_apply(kCertSelfSignedFields, req, rec))
         return Answer::none();
     if (prepare_cert_workspace() != 0) return Answer::error(CGI_TEXT);
+    // The answer says the core took the request; an empty reply counts as none.
     return cgi_query(
-        MSG_CERT_CREATE, rec, [](const ReplyView &) { return Answer::text("OK"); },
+        MSG_CERT_CREATE, rec,
+        [](const ReplyView &r) {
+            return reply_int(r) ? Answer::text("OK") : Answer::error(CGI_TEXT);
+        },
         Answer::error(CGI_TEXT));
 }
 
@@ -119,7 +130,7 @@ Answer on_get_cert_info(Request &) {
     JsonOut out;
     out.add("enable", get_param_int(KZDB_PATH, "httpsenable", 0));
     if (!is_file(SSL_CERT)) {
-        set_param_int(KZDB_PATH, "httpsenable", 0);
+        store_setting("httpsenable", "0");
         out.add("checkfile", "NOFILE");
         return Answer::json(out);
     }
@@ -187,7 +198,7 @@ Answer on_delete_cert(Request &) {
     copy_text(p.email, " ");
     copy_text(p.dates, " ");
     kzdb::Batch batch(KZDB_PATH);
-    int rc = set_param_int(KZDB_PATH, "httpsenable", 0);
+    int rc = store_setting("httpsenable", "0");
     if (rc == 0) rc = write_ssl_params(KZDB_PATH, &p);
     if (rc == 0) rc = batch.commit();
     return store_then_tell(
@@ -199,7 +210,7 @@ Answer on_set_https_enable(Request &rq) {
     const IntRead enable = json_read_int(rq.json(), "httpsenable");
     if (!enable) return Answer::none();
     if (enable.value != 0 && !is_file(SSL_CERT)) return Answer::text("NOFILE");
-    return store_then_tell(set_param_int(KZDB_PATH, "httpsenable", enable.value),
+    return store_then_tell(store_setting("httpsenable", std::to_string(enable.value)),
                            Tell().notice(MSG_HTTPS_SWITCH, int32_t{enable.value}),
                            Answer::text("OK"));
 }

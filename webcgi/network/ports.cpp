@@ -19,12 +19,6 @@ bool port_refused(int port, int stored) {
 
 namespace {
 
-// Stores a setting, creating it when it does not exist yet. 0 / -1.
-int put_param(const char *key, const std::string &value) {
-    return check_param_key(KZDB_PATH, key) == 0 ? set_param_value(KZDB_PATH, key, value.c_str())
-                                                : add_param_value(KZDB_PATH, key, value.c_str());
-}
-
 // A changed port must be a usable TCP port: an unreachable web server is a lock-out.
 bool usable(int port, int stored) {
     return port == stored || kTcpPorts.has(port);
@@ -105,17 +99,17 @@ Answer on_set_port_info(Request &rq) {
     const int enable_msg = push_switch(*json_int(req, "enableMsg"));
     kzdb::Batch batch(KZDB_PATH);
     int rc = 0;
-    if (push_type) rc |= put_param("push_type", std::to_string(push_type.value));
-    if (alarm_in) rc |= put_param("pushmsg_alarmin_type", std::to_string(alarm_in.value));
+    if (push_type) rc |= store_setting("push_type", std::to_string(push_type.value));
+    if (alarm_in) rc |= store_setting("pushmsg_alarmin_type", std::to_string(alarm_in.value));
     if (channel_num) rc |= store_push_events(req, channel_num.value);
     rc |= write_port(KZDB_PATH, &p);
-    rc |= put_param("enable_push_msg", std::to_string(enable_msg));
-    if (auto pos = json_text_of(req, "pushNvrPos")) {
+    rc |= store_setting("enable_push_msg", std::to_string(enable_msg));
+    if (json_get(req, "pushNvrPos")) {
         PushNvrEvent e{};
-        copy_text(e.text, sizeof e.text, *pos);
+        copy_text(e.text, sizeof e.text, json_string(req, "pushNvrPos"));
         rc |= write_push_msg_nvr_event(KZDB_PATH, &e);
     }
-    if (stream) rc |= put_param("video_push_stream", std::to_string(stream.value));
+    if (stream) rc |= store_setting("video_push_stream", std::to_string(stream.value));
     if (rc == 0) rc = batch.commit();
 
     PushSwitchText sw{};

@@ -2,6 +2,8 @@
 // limits and the port rule that /7051 and /7091 share.
 #pragma once
 
+#include <string>
+
 #include "field_map.h"
 #include "kzdb_records_network.h"
 #include "service_msgs.h"
@@ -71,6 +73,12 @@ inline constexpr Field kP2pStatusFields[] = {
 inline bool poe_port_reserved(int port, int max_poe_num) {
     if (max_poe_num != 4 && max_poe_num != 8 && max_poe_num != 16) return false;
     return port >= 23001 && port <= 23000 + max_poe_num;
+}
+
+// Stores a setting, creating it when an older store lacks it. 0 / -1.
+inline int store_setting(const char *key, const std::string &value) {
+    return check_param_key(KZDB_PATH, key) == 0 ? set_param_value(KZDB_PATH, key, value.c_str())
+                                                : add_param_value(KZDB_PATH, key, value.c_str());
 }
 
 // A changed port that may not be taken: PoE-reserved or in use by a listener.
