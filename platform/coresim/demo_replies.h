@@ -53,6 +53,9 @@ extern const std::span<const DemoEntry> kDemoSysinfo;
 extern const std::span<const DemoEntry> kDemoAlarm;
 extern const std::span<const DemoEntry> kDemoUpgrade;
 extern const std::span<const DemoEntry> kDemoLog;
+extern const std::span<const DemoEntry> kDemoVca;
+extern const std::span<const DemoEntry> kDemoAnpr;
+extern const std::span<const DemoEntry> kDemoStatus;
 extern const std::span<const DemoEntry> kDemoService;
 
 // Appends the little-endian bytes of a trivially copyable value.

@@ -9,7 +9,9 @@
 #include "kzdb_records.h"
 #include "kzdb_records_camera.h"
 #include "kzdb_records_event.h"
+#include "kzdb_records_gui.h"
 #include "kzdb_records_record.h"
+#include "kzdb_records_smart.h"
 #include "kzdb_records_network.h"
 #include "kzdb_records_system.h"
 
@@ -159,6 +161,8 @@ int init_defaults(const char *db, InitReport *report) {
     if (init_defaults_network(db) != 0) return -1;
     if (init_defaults_camparam(db) != 0) return -1;
     if (init_defaults_system(db) != 0) return -1;
+    if (init_defaults_smart(db) != 0) return -1;
+    if (init_defaults_gui(db) != 0) return -1;
     if (batch.commit() != 0) return -1;
     if (report) *report = r;
     return 0;

@@ -1,5 +1,6 @@
 // kzdb: command-line tool over the configuration store (contract of issue 2, keep exactly):
 //   kzdb [--db FILE] init | get-param KEY | set-param KEY VALUE | dump KIND [KEY]
+//   kzdb plates-export [FILE] | plates-import FILE    (the plate list, CSV)
 // The database is KZDB_PATH under NVR_ROOT, or the host file FILE as given.
 // Exit status: 0 done, 1 failed or absent, 2 bad command line (usage on stderr).
 #include <charconv>
@@ -8,10 +9,12 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "kzdb.h"
 #include "kzdb_defaults.h"
 #include "kzdb_records.h"
+#include "kzdb_records_anpr.h"
 
 namespace {
 
@@ -22,6 +25,8 @@ constexpr const char *kUsage =
     "       kzdb [--db FILE] get-param KEY\n"
     "       kzdb [--db FILE] set-param KEY VALUE\n"
     "       kzdb [--db FILE] dump KIND [KEY]\n"
+    "       kzdb plates-export [CSV]\n"
+    "       kzdb plates-import CSV\n"
     "FILE defaults to /mnt/nand/app/kzdb.db under NVR_ROOT.\n";
 
 int usage() {
@@ -104,6 +109,47 @@ int cmd_dump(Args a) {
     return 0;
 }
 
+// The plate list of the plate database (under NVR_ROOT) as CSV, to the file or stdout.
+int cmd_plates_export(Args a) {
+    std::vector<AnprListEntry> entries;
+    if (read_anpr_lists(KZDB_ANPR_PATH, &entries) != 0)
+        return fail("cannot read", kzdb::host_path(KZDB_ANPR_PATH));
+    const std::string csv = anpr_csv_write(entries);
+    FILE *f = a.empty() ? stdout : std::fopen(a[0], "wbe");
+    if (!f) return fail("cannot write", a[0]);
+    bool ok = std::fwrite(csv.data(), 1, csv.size(), f) == csv.size();
+    ok = (a.empty() ? std::fflush(f) : std::fclose(f)) == 0 && ok;
+    return ok ? 0 : fail("cannot write", a.empty() ? "standard output" : a[0]);
+}
+
+bool read_whole(const char *path, std::string *out) {
+    FILE *f = std::fopen(path, "rbe");
+    if (!f) return false;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        out->append(buf, n);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    return ok;
+}
+
+// Adds the plates of a CSV file in one transaction; refused rows are reported and skipped.
+int cmd_plates_import(Args a) {
+    std::string text;
+    if (!read_whole(a[0], &text)) return fail("cannot read", a[0]);
+    std::vector<CsvRow> rows;
+    if (!csv_parse(text, &rows)) return fail("not CSV (unterminated quote)", a[0]);
+    CsvImport in = anpr_csv_entries(rows);
+    for (const std::string &why : in.refused)
+        std::fprintf(stderr, "kzdb: refused %s\n", why.c_str());
+    const int n = static_cast<int>(in.entries.size());
+    if (n > 0 && write_anpr_list_replace_batch(KZDB_ANPR_PATH, in.entries.data(), n) != 0)
+        return fail("cannot write", kzdb::host_path(KZDB_ANPR_PATH));
+    std::printf("%d imported, %zu refused\n", n, in.refused.size());
+    return 0;
+}
+
 struct Command {
     const char *name;
     size_t min_args;
@@ -116,6 +162,8 @@ constexpr Command kCommands[] = {
     {"get-param", 1, 1, cmd_get_param},
     {"set-param", 2, 2, cmd_set_param},
     {"dump", 1, 2, cmd_dump},
+    {"plates-export", 0, 1, cmd_plates_export},
+    {"plates-import", 1, 1, cmd_plates_import},
 };
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Table of the event module (11): OSD, motion, video loss, analytics, plates, snapshots.
+#include "anpr.h"
 #include "handler.h"
 #include "modules.h"
 #include "motion.h"
+#include "vca.h"
 #include "vloss.h"
 
 namespace {
@@ -51,6 +53,48 @@ const WebRes kEventTable[] = {
     {"/6168", on_get_alarmin_ptz_sche, Body::Text},
     {"/6169", on_get_alarmin_effective_sche, Body::Text},
     {"/6170", on_set_alarmin_effective_sche},
+    // Smart analytics.
+    {"/6130", on_get_fisheye_info},
+    {"/6132", on_get_vca_region},
+    {"/6133", on_set_vca_region},
+    {"/6134", on_get_vca_motion},
+    {"/6135", on_set_vca_motion},
+    {"/6136", on_get_vca_tamper},
+    {"/6137", on_set_vca_tamper},
+    {"/6138", on_get_vca_line},
+    {"/6139", on_set_vca_line},
+    {"/6140", on_get_vca_loitering},
+    {"/6141", on_set_vca_loitering},
+    {"/6142", on_get_vca_human},
+    {"/6143", on_set_vca_human},
+    {"/6144", on_get_vca_people},
+    {"/6145", on_set_vca_people},
+    {"/6146", on_get_vca_settings},
+    {"/6147", on_set_vca_settings},
+    {"/6148", on_get_smart_event_schedule},
+    {"/6149", on_set_smart_event_schedule},
+    {"/6150", on_set_vca_allrtm_others},
+    {"/6151", on_get_vca_common_para},
+    {"/6154", on_vca_clear_people_count},
+    {"/6157", on_get_vca_support},
+    {"/6171", on_set_vca_leftremove},
+    {"/6172", on_get_vca_leftremove},
+    {"/6192", on_get_ipc_vca_line2},
+    {"/6193", on_set_ipc_vca_line2},
+    {"/6194", on_get_ipc_vca_settings2},
+    {"/6195", on_set_ipc_vca_settings2},
+    // Licence-plate recognition.
+    {"/6179", on_get_anpr_mode_params},
+    {"/6180", on_set_anpr_mode_params},
+    {"/6181", on_get_anpr_settings},
+    {"/6182", on_set_anpr_settings},
+    {"/6183", on_set_anpr_del_lpr_plate},
+    {"/6184", on_set_anpr_add_lpr_plate},
+    {"/6185", on_set_anpr_update_lpr_plate},
+    {"/6186", on_get_anpr_support_anpr},
+    {"/6189", on_get_ipc_zoom_state},
+    {"/6190", on_get_ipc_anpr_wildcards},
+    {"/6191", on_set_ipc_anpr_wildcards},
 };
 }  // namespace
 
