@@ -60,6 +60,7 @@ extern const std::span<const DemoEntry> kDemoVca;
 extern const std::span<const DemoEntry> kDemoAnpr;
 extern const std::span<const DemoEntry> kDemoStatus;
 extern const std::span<const DemoEntry> kDemoOsd;
+extern const std::span<const DemoEntry> kDemoService;
 
 // Appends the little-endian bytes of a trivially copyable value.
 template <class T>

@@ -44,6 +44,14 @@ PortsRecord factory_ports() {
     return p;
 }
 
+SnmpRecord factory_snmp() {
+    SnmpRecord s{};
+    kzdb::set_text(s.write_community, "private");
+    kzdb::set_text(s.read_community, "public");
+    s.port = 161;
+    return s;
+}
+
 int add_param(const char *db, const char *key, const char *value) {
     return check_param_key(db, key) == 0 ? 0 : add_param_value(db, key, value);
 }
@@ -74,5 +82,17 @@ int init_defaults_network(const char *db) {
     if (kzdb::store_new(db, "port", 0, &ports, sizeof ports) < 0) return -1;
     if (add_param(db, "access_filter_enable", "0") != 0) return -1;
     if (add_param(db, "access_filter_type", "1") != 0) return -1;
+    const SnmpRecord snmp = factory_snmp();
+    const P2pRecord p2p{};
+    if (kzdb::store_new(db, "snmp", 0, &snmp, sizeof snmp) < 0) return -1;
+    if (kzdb::store_new(db, "p2p_info", 0, &p2p, sizeof p2p) < 0) return -1;
+    static const char *const kServiceParams[][2] = {
+        {"push_type", "0"},       {"pushmsg_alarmin_type", "65535"},
+        {"enable_push_msg", "0"}, {"video_push_stream", "0"},
+        {"ch_access", "0"},       {"max_poe_num", "0"},
+        {"httpsenable", "0"},     {"p2p_server", "127.0.0.1"},
+    };
+    for (const auto &p : kServiceParams)
+        if (add_param(db, p[0], p[1]) != 0) return -1;
     return batch.commit();
 }

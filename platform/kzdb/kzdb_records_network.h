@@ -8,6 +8,7 @@
 
 #include "kzdb.h"
 #include "network_msgs.h"
+#include "service_msgs.h"
 
 // ---- Network record: one record, key 0 ------------------------------------------------
 
@@ -245,6 +246,84 @@ inline int read_access_filter(const char *db, AccessFilterEntry *list, int max, 
 }
 // Replaces the whole list by list[0, count) (count clamped to 0..100). One transaction.
 int write_access_filter(const char *db, const AccessFilterEntry *list, int count);
+
+// ---- SNMP agent, P2P cloud access, push events, certificate parameters ----------------
+
+struct SnmpRecord {
+    int32_t v1_enable;
+    int32_t v2c_enable;
+    char write_community[64];
+    char read_community[64];
+    int32_t v3_enable;
+    char read_security_name[64];
+    int32_t read_level_security;
+    int32_t read_auth_algorithm;
+    char read_auth_password[64];
+    int32_t read_pri_algorithm;
+    char read_pri_password[64];
+    char write_security_name[64];
+    int32_t write_level_security;
+    int32_t write_auth_algorithm;
+    char write_auth_password[64];
+    int32_t write_pri_algorithm;
+    char write_pri_password[64];
+    int32_t port;
+};
+static_assert(sizeof(SnmpRecord) == 552);
+static_assert(offsetof(SnmpRecord, write_community) == 8);
+static_assert(offsetof(SnmpRecord, read_community) == 72);
+static_assert(offsetof(SnmpRecord, read_security_name) == 140);
+static_assert(offsetof(SnmpRecord, read_auth_password) == 212);
+static_assert(offsetof(SnmpRecord, read_pri_password) == 280);
+static_assert(offsetof(SnmpRecord, write_security_name) == 344);
+static_assert(offsetof(SnmpRecord, write_auth_password) == 416);
+static_assert(offsetof(SnmpRecord, write_pri_password) == 484);
+static_assert(offsetof(SnmpRecord, port) == 548);
+
+inline int read_snmp(const char *db, SnmpRecord *rec) {
+    return kzdb::read_single(db, "snmp", rec);
+}
+inline int write_snmp(const char *db, const SnmpRecord *rec) {
+    return kzdb::write_single(db, "snmp", rec);
+}
+inline int read_p2p_info(const char *db, P2pRecord *rec) {
+    return kzdb::read_single(db, "p2p_info", rec);
+}
+inline int write_p2p_info(const char *db, const P2pRecord *rec) {
+    return kzdb::write_single(db, "p2p_info", rec);
+}
+
+// The push event type of one channel (key: channel).
+struct PushMsgEvent {
+    int32_t channel;
+    int32_t type;
+};
+static_assert(sizeof(PushMsgEvent) == 8);
+KZDB_RECORD(push_msg_event, push_msg_event_list, PushMsgEvent, channel, 64)
+
+// Channels 0..count-1 (count clamped to 0..64); a channel never stored has type 0.
+inline int read_push_msg_events(const char *db, PushMsgEvent *arr, int count) {
+    if (!arr) return -1;
+    if (count > 64) count = 64;
+    for (int ch = 0; ch < count; ++ch)
+        if (read_push_msg_event(db, &arr[ch], ch) != 0) arr[ch] = PushMsgEvent{ch, 0};
+    return 0;
+}
+
+// The recorder's own push event text.
+struct PushNvrEvent {
+    char text[65];
+};
+static_assert(sizeof(PushNvrEvent) == 65);
+inline int read_push_msg_nvr_event(const char *db, PushNvrEvent *rec) {
+    return kzdb::read_single(db, "push_msg_nvr_event", rec);
+}
+inline int write_push_msg_nvr_event(const char *db, const PushNvrEvent *rec) {
+    return kzdb::write_single(db, "push_msg_nvr_event", rec);
+}
+
+// Certificate parameters by type (SSL_PARAMS_INSTALLED, SSL_PARAMS_REQUEST).
+KZDB_RECORD(ssl_params, ssl_params_list, SslParams, type, 4)
 
 // Factory network records and settings (kept when already stored). 0 / -1.
 int init_defaults_network(const char *db);

@@ -2,14 +2,17 @@
 
 #include <arpa/inet.h>
 #include <dirent.h>
+#include <fcntl.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -176,4 +179,60 @@ int net_get_ipv6_gateway2(int, const char *ifname, char *gw, size_t size) {
         return 0;
     }
     return -1;
+}
+
+namespace {
+
+// A listening socket with local port `port` in one of the kernel's TCP tables.
+bool listens_in(const char *device_path, int port) {
+    std::ifstream in(nvr::dev_path(device_path));
+    std::string line;
+    std::getline(in, line);  // column titles
+    while (std::getline(in, line)) {
+        auto w = words(line);
+        if (w.size() < 4 || w[3] != "0A") continue;
+        size_t colon = w[1].rfind(':');
+        if (colon == std::string::npos) continue;
+        char *end = nullptr;
+        unsigned long p = std::strtoul(w[1].c_str() + colon + 1, &end, 16);
+        if (end && *end == '\0' && static_cast<long>(p) == port) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int is_port_use(int port) {
+    if (port <= 0 || port > 65535) return 0;
+    return listens_in("/proc/net/tcp", port) || listens_in("/proc/net/tcp6", port) ? 1 : 0;
+}
+
+int socket_create(int family) {
+    return socket(family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+}
+
+int socket_connect(int fd, const struct sockaddr *addr, unsigned addr_len, int timeout_ms) {
+    if (fd < 0 || !addr || timeout_ms <= 0) return -1;
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return -1;
+    int rc = connect(fd, addr, addr_len);
+    if (rc != 0 && errno == EINPROGRESS) {
+        pollfd p{fd, POLLOUT, 0};
+        int err = 0;
+        socklen_t len = sizeof err;
+        do
+            rc = poll(&p, 1, timeout_ms);
+        while (rc < 0 && errno == EINTR);
+        rc = rc == 1 && getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) == 0 && err == 0 ? 0 : -1;
+    }
+    if (rc != 0 || fcntl(fd, F_SETFL, flags) != 0) return -1;
+    timeval tv{timeout_ms / 1000, (timeout_ms % 1000) * 1000};
+    if (setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0 ||
+        setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv) != 0)
+        return -1;
+    return 0;
+}
+
+void socket_destroy(int fd) {
+    if (fd >= 0) close(fd);
 }

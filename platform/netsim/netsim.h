@@ -43,3 +43,17 @@ int net_get_ipv6_ifaddr(int flag, const char *ifname, char *addr, size_t addr_si
 // Next hop of the first "/proc/net/ipv6_route" line of the interface with
 // destination ::/0 and a next hop other than ::. `flag` is unused. 0 / -1.
 int net_get_ipv6_gateway2(int flag, const char *ifname, char *gw, size_t size);
+
+// 1 when a socket listening on TCP (state 0A) has `port` as its local port in
+// the device files "/proc/net/tcp" or "/proc/net/tcp6", else 0. Reads the
+// tables only: the answer never depends on a trial bind.
+int is_port_use(int port);
+
+// Socket wrappers of the P2P exchange. socket_create: a TCP socket for the
+// family (AF_INET or AF_INET6), or -1. socket_connect: connects to the
+// address within `timeout_ms` and keeps that limit for every later send and
+// receive on the socket; 0 / -1. socket_destroy: closes it (-1 is ignored).
+struct sockaddr;
+int socket_create(int family);
+int socket_connect(int fd, const struct sockaddr *addr, unsigned addr_len, int timeout_ms);
+void socket_destroy(int fd);

@@ -8,8 +8,8 @@ cd "$NVR_REPO" || exit 1
 # Debian packages, by what needs them.
 NVR_HOST_PACKAGES=(cmake ninja-build g++ pkg-config libjson-c-dev libsqlite3-dev libgtest-dev zlib1g-dev
                     libssl-dev)
-# Test tools: ffprobe reads the AVI downloads of the record tests.
-NVR_TEST_TOOL_PACKAGES=(ffmpeg)
+# Test tools: ffprobe reads the AVI downloads of the record tests; openssl checks certificates.
+NVR_TEST_TOOL_PACKAGES=(ffmpeg openssl)
 NVR_ARMHF_PACKAGES=(g++-arm-linux-gnueabihf qemu-user libjson-c-dev:armhf libsqlite3-dev:armhf
                     libgtest-dev:armhf zlib1g-dev:armhf libssl-dev:armhf)
 NVR_FUZZ_PACKAGES=(clang libclang-rt-14-dev)

@@ -43,7 +43,29 @@ enum class IntReply : unsigned char {
     Res,             // {"res": n} (JSON)
     Status,          // {"status": n} (JSON)
     Verdict,         // "OK" when 0, else "FAILED" (text): the analytics sets
+    OkOrErr,         // "OK" when 0, else "ERR" (text): P2P switched off
+    P2pResult,       // "ERR_OK", "ERR_NOTFOUND", ... by the result's name (text)
 };
+
+// The name of a P2P bind result.
+inline const char *p2p_result_name(int32_t v) {
+    switch (v) {
+        case 0:
+            return "ERR_OK";
+        case 2:
+            return "ERR_NOTFOUND";
+        case 3:
+            return "ERR_NETWORK";
+        case 5:
+            return "ERR_MAC_FORMAT";
+        case 6:
+            return "ERR_AUTH_FAILED";
+        case 7:
+            return "ERR_NO_UUID";
+        default:
+            return "ERR_UNKNOWN";
+    }
+}
 
 // The reply's first int; nullopt when the reply is too short to carry one.
 inline std::optional<int32_t> reply_int(const ReplyView &r) {
@@ -64,6 +86,10 @@ inline Answer render_int(IntReply form, int32_t v) {
             return Answer::json("{ \"status\": " + std::to_string(v) + " }");
         case IntReply::Verdict:
             return Answer::text(v == 0 ? "OK" : "FAILED");
+        case IntReply::OkOrErr:
+            return Answer::text(v == 0 ? "OK" : "ERR");
+        case IntReply::P2pResult:
+            return Answer::text(p2p_result_name(v));
     }
     return Answer::none();
 }
