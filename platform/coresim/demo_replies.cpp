@@ -9,8 +9,8 @@ std::optional<Answer> answer_from_demo(uint32_t request_type,
                                        std::span<const unsigned char> request) {
     for (std::span<const DemoEntry> table :
          {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage, kDemoRecord, kDemoNetwork, kDemoPtz,
-          kDemoSysinfo, kDemoAlarm, kDemoUpgrade, kDemoLog, kDemoVca, kDemoAnpr,
-          kDemoStatus, kDemoSpecial, kDemoOsd, kDemoService}) {
+          kDemoSysinfo, kDemoAlarm, kDemoUpgrade, kDemoLog, kDemoVca, kDemoAnpr, kDemoStatus,
+          kDemoSpecial, kDemoOsd, kDemoService}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
             Answer a;

@@ -10,9 +10,9 @@
 #include "kzdb_records_camera.h"
 #include "kzdb_records_event.h"
 #include "kzdb_records_gui.h"
+#include "kzdb_records_network.h"
 #include "kzdb_records_record.h"
 #include "kzdb_records_smart.h"
-#include "kzdb_records_network.h"
 #include "kzdb_records_system.h"
 
 namespace kzdb {
