@@ -1,28 +1,13 @@
 // List-mode event settings of a channel: one event kind per mode (-1..2), each with its own
 // record, schedules and linked tables.
 #include "anpr.h"
+#include "smart_event_fields.h"
 #include "tell.h"
 
 namespace {
 
 EventActionFields fields_as(void *rec) {
-    auto &r = *static_cast<SmartEventRecord *>(rec);
-    EventActionFields f;
-    f.enable = &r.enable;
-    f.tri_channels = r.tri_channels;
-    f.tri_channels_bits = &r.tri_channels_bits;
-    f.tri_alarms = &r.tri_alarms;
-    f.interval = &r.interval;
-    f.email_interval = &r.email_interval;
-    f.tri_chn_alarms = r.tri_chn_alarms;
-    f.ptz_interval = &r.ptz_interval;
-    f.alarmout_interval = &r.alarmout_interval;
-    f.white_interval = &r.white_interval;
-    f.email_pic_enable = &r.email_pic_enable;
-    f.tri_channels_pic = r.tri_channels_pic;
-    f.audio_id = &r.audio_id;
-    f.http_notification_interval = &r.http_notification_interval;
-    return f;
+    return smart_event_fields(*static_cast<SmartEventRecord *>(rec));
 }
 
 template <int Mode>

@@ -9,6 +9,7 @@
 #include "network/net_common.h"
 #include "osd.h"
 #include "osd_msgs.h"
+#include "smart_event_fields.h"
 
 namespace {
 
@@ -69,22 +70,10 @@ int copy_as(const void *rec, uint64_t mask) {
     return copy_regional_pcnt_event(KZDB_PATH, static_cast<const SmartEventRecord *>(rec), R, w.low,
                                     w.high);
 }
+// A region's enable is its own key, never an action-set field.
 EventActionFields fields_as(void *rec) {
-    auto &ev = *static_cast<SmartEventRecord *>(rec);
-    EventActionFields f;
-    f.tri_channels = ev.tri_channels;
-    f.tri_channels_bits = &ev.tri_channels_bits;
-    f.tri_alarms = &ev.tri_alarms;
-    f.tri_chn_alarms = ev.tri_chn_alarms;
-    f.interval = &ev.interval;
-    f.email_interval = &ev.email_interval;
-    f.email_pic_enable = &ev.email_pic_enable;
-    f.tri_channels_pic = ev.tri_channels_pic;
-    f.ptz_interval = &ev.ptz_interval;
-    f.alarmout_interval = &ev.alarmout_interval;
-    f.white_interval = &ev.white_interval;
-    f.http_notification_interval = &ev.http_notification_interval;
-    f.audio_id = &ev.audio_id;
+    EventActionFields f = smart_event_fields(*static_cast<SmartEventRecord *>(rec));
+    f.enable = nullptr;
     return f;
 }
 
