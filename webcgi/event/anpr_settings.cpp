@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "anpr.h"
-#include "anpr_reply.h"
+#include "first_record.h"
 #include "network/net_common.h"
 #include "tell.h"
 
@@ -225,7 +225,7 @@ void send_format_data(json_object *data, int chn) {
 
 // The gets that send the channel and answer the reply's first record.
 template <class T>
-Answer channel_query(Request &rq, int type, const std::function<JsonPtr(const T &)> &render) {
+Answer channel_query(Request &rq, int type, const RecordRender<T> &render) {
     auto chn = json_channel(rq.json(), "chnid");
     if (!chn) return Answer::error(CGI_JSON);
     return query_first_record<T>(type, int32_t{*chn}, render);

@@ -9,6 +9,7 @@
 
 #include "event_kind.h"
 #include "field_map.h"
+#include "first_record.h"
 #include "handler.h"
 #include "kzdb_records_smart.h"
 #include "vca_msgs.h"
@@ -72,16 +73,8 @@ Answer vca_verdict(int type, const R &rec) {
 // Sends the int32 channel as `type` and renders the reply's first whole record through
 // `render`; the JSON error when no reply or no whole record came.
 template <class R>
-Answer vca_get(int type, int32_t chn, const std::function<JsonPtr(R &)> &render,
-               uint32_t reply_type = 0) {
-    return cgi_query(
-        type, chn,
-        [&](const ReplyView &r) {
-            auto rec = std::make_unique<R>();
-            if (!r.get(0, *rec)) return Answer::error(CGI_JSON);
-            return Answer::json(render(*rec).get());
-        },
-        Answer::error(CGI_JSON), reply_type);
+Answer vca_get(int type, int32_t chn, const RecordRender<R> &render, uint32_t reply_type = 0) {
+    return query_first_record<R>(type, chn, render, Answer::error(CGI_JSON), reply_type);
 }
 // The same rendered through a field map.
 template <class R>
