@@ -10,7 +10,7 @@ std::optional<Answer> answer_from_demo(uint32_t request_type,
     for (std::span<const DemoEntry> table :
          {kDemoSystem, kDemoCamera, kDemoEvent, kDemoStorage, kDemoRecord, kDemoNetwork, kDemoPtz,
           kDemoSysinfo, kDemoAlarm, kDemoUpgrade, kDemoLog, kDemoVca, kDemoAnpr, kDemoStatus,
-          kDemoSpecial, kDemoOsd, kDemoService}) {
+          kDemoExtras, kDemoOsd, kDemoService}) {
         for (const DemoEntry &e : table) {
             if (e.request_type != request_type) continue;
             Answer a;

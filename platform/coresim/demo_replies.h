@@ -40,7 +40,7 @@ extern const std::span<const DemoStreamEntry> kDemoStreams;
 void demo_prepare_record();
 
 extern const std::span<const DemoEntry> kDemoSystem;
-extern const std::span<const DemoEntry> kDemoSpecial;
+extern const std::span<const DemoEntry> kDemoExtras;
 extern const std::span<const DemoEntry> kDemoCamera;
 // Stores the demo's cameras on their channels unless channel 0 already has a camera.
 void demo_camera_start();

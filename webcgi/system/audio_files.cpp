@@ -6,10 +6,10 @@
 
 #include "base64.h"
 #include "devroot.h"
+#include "extras.h"
+#include "extras_msgs.h"
 #include "records.h"
 #include "request.h"
-#include "special.h"
-#include "special_msgs.h"
 #include "text.h"
 #include "tmp_files.h"
 

@@ -10,9 +10,9 @@
 
 #include "cgi_log.h"
 #include "devroot.h"
+#include "extras.h"
+#include "extras_msgs.h"
 #include "shell.h"
-#include "special.h"
-#include "special_msgs.h"
 #include "tmp_files.h"
 #include "url_codec.h"
 

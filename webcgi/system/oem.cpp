@@ -7,10 +7,10 @@
 
 #include "base64.h"
 #include "devroot.h"
+#include "extras.h"
 #include "nvr_sys.h"
 #include "oem_zip.h"
 #include "request.h"
-#include "special.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
 // Tables of the system folder: local GUI preferences (1), status pages (7)
 // and the system module (10): login, users, logs, system, upgrades, "/vb.htm".
+#include "extras.h"
 #include "handler.h"
 #include "log_search.h"
 #include "login.h"
@@ -8,7 +9,6 @@
 #include "network/network_handlers.h"
 #include "profile.h"
 #include "restart_codes.h"
-#include "special.h"
 #include "sysinfo.h"
 #include "upgrade.h"
 #include "users.h"

@@ -8,9 +8,9 @@
 #include <fstream>
 
 #include "base64.h"
+#include "extras.h"
 #include "oem_package.h"
 #include "oem_zip.h"
-#include "special.h"
 #include "tmp_files.h"
 #include "url_codec.h"
 #include "vbhtm_identity.h"

@@ -14,8 +14,8 @@
 
 #include "demo_replies.h"
 #include "devroot.h"
+#include "extras_msgs.h"
 #include "kzdb.h"
-#include "special_msgs.h"
 
 namespace coresim {
 namespace {
@@ -185,6 +185,6 @@ constexpr DemoEntry kEntries[] = {
 
 }  // namespace
 
-const std::span<const DemoEntry> kDemoSpecial = kEntries;
+const std::span<const DemoEntry> kDemoExtras = kEntries;
 
 }  // namespace coresim

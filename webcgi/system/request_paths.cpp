@@ -4,8 +4,8 @@
 #include <memory>
 
 #include "devroot.h"
+#include "extras.h"
 #include "kzdb_camera_ip.h"
-#include "special.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <filesystem>
 
+#include "extras_msgs.h"
 #include "kzdb_records_camera.h"
 #include "oem_package.h"
-#include "special_msgs.h"
 #include "sysadmin_fixture.h"
 
 namespace fs = std::filesystem;
