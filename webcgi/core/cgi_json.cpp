@@ -88,6 +88,11 @@ std::optional<int> decimal(std::string_view s) {
 
 }  // namespace
 
+std::optional<int64_t> json_as_int64(json_object *v) {
+    if (json_object_is_type(v, json_type_int)) return json_object_get_int64(v);
+    return json_as_int(v);
+}
+
 std::optional<int> json_as_int(json_object *v) {
     if (json_object_is_type(v, json_type_int)) {
         int64_t x = json_object_get_int64(v);

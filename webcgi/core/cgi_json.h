@@ -105,6 +105,8 @@ int json_int_or(json_object *obj, const char *key, int def);
 bool take_int(json_object *obj, const char *key, int32_t *field, Limit lim = kAnyInt);
 // The integer in `v` itself (an array element) under the same rule.
 std::optional<int> json_as_int(json_object *v);
+// The same for a 64-bit value: any JSON integer, or a whole decimal text within int range.
+std::optional<int64_t> json_as_int64(json_object *v);
 // Text of a string member; nullopt when absent, null or not a string.
 std::optional<std::string> json_text_of(json_object *obj, const char *key);
 // Copies string `key` into field[N] (cut to fit) when present; stored value kept otherwise.

@@ -123,11 +123,7 @@ constexpr Field kFisheyeMode[] = {
 bool read_del_mask(json_object *req, int64_t *out) {
     json_object *v = json_get(req, "delMask");
     if (!v) return true;
-    if (json_object_is_type(v, json_type_int)) {
-        *out = json_object_get_int64(v);
-        return true;
-    }
-    auto n = json_int(req, "delMask");
+    auto n = json_as_int64(v);
     if (!n) return false;
     *out = *n;
     return true;
