@@ -55,22 +55,7 @@ int copy_in(const void *rec, uint64_t mask) {
                                    w.high);
 }
 EventActionFields fields_in(void *rec) {
-    auto &r = *static_cast<CamAlarmInEvent *>(rec);
-    EventActionFields f;
-    f.tri_channels = r.tri_channels;
-    f.tri_channels_bits = &r.tri_channels_bits;
-    f.tri_alarms = &r.tri_alarms;
-    f.tri_chn_alarms = r.tri_chn_alarms;
-    f.interval = &r.interval;
-    f.email_interval = &r.email_interval;
-    f.email_pic_enable = &r.email_pic_enable;
-    f.tri_channels_pic = r.tri_channels_pic;
-    f.ptz_interval = &r.ptz_interval;
-    f.alarmout_interval = &r.alarmout_interval;
-    f.white_interval = &r.white_interval;
-    f.http_notification_interval = &r.http_notification_interval;
-    f.audio_id = &r.audio_id;
-    return f;
+    return event_action_fields_of(*static_cast<CamAlarmInEvent *>(rec));
 }
 
 template <int I>

@@ -106,6 +106,40 @@ struct EventActionFields {
     int32_t *http_notification_interval = nullptr;
     int32_t *audio_id = nullptr;
 };
+// Switches a form keeps outside the action set, so the mapping leaves them out.
+struct ActionFieldSkip {
+    bool enable = false;
+    bool email_enable = false;
+};
+// The action-set fields of an event record whose members carry the usual names (the motion
+// record's); a member the record lacks has no place.
+template <class R>
+EventActionFields event_action_fields_of(R &r, ActionFieldSkip skip = {}) {
+    EventActionFields f;
+    if constexpr (requires { r.enable; })
+        if (!skip.enable) f.enable = &r.enable;
+    if constexpr (requires { r.tri_channels; }) {
+        f.tri_channels = r.tri_channels;
+        f.tri_channels_bits = &r.tri_channels_bits;
+    }
+    if constexpr (requires { r.tri_channels_mask; }) f.tri_channels_mask = &r.tri_channels_mask;
+    f.tri_alarms = &r.tri_alarms;
+    f.tri_chn_alarms = r.tri_chn_alarms;
+    f.interval = &r.interval;
+    if constexpr (requires { r.email_enable; })
+        if (!skip.email_enable) f.email_enable = &r.email_enable;
+    f.email_interval = &r.email_interval;
+    if constexpr (requires { r.email_pic_enable; }) {
+        f.email_pic_enable = &r.email_pic_enable;
+        f.tri_channels_pic = r.tri_channels_pic;
+    }
+    f.ptz_interval = &r.ptz_interval;
+    f.alarmout_interval = &r.alarmout_interval;
+    f.white_interval = &r.white_interval;
+    f.http_notification_interval = &r.http_notification_interval;
+    f.audio_id = &r.audio_id;
+    return f;
+}
 // Sets every field that has a place in `f` and whose key is present in req. Returns the
 // number of fields set (0 when req is not an object).
 int get_event_action_by_json(json_object *req, const EventActionFields &f);

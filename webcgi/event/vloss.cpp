@@ -12,19 +12,7 @@ constexpr EventScheduleSlot kVideoLossSchedules[] = {
 };
 
 EventActionFields fields_of(VideoLossRecord &rec) {
-    EventActionFields f;
-    f.enable = &rec.enable;
-    f.tri_alarms = &rec.tri_alarms;
-    f.interval = &rec.interval;
-    f.email_enable = &rec.email_enable;
-    f.email_interval = &rec.email_interval;
-    f.tri_chn_alarms = rec.tri_chn_alarms;
-    f.ptz_interval = &rec.ptz_interval;
-    f.alarmout_interval = &rec.alarmout_interval;
-    f.white_interval = &rec.white_interval;
-    f.audio_id = &rec.audio_id;
-    f.http_notification_interval = &rec.http_notification_interval;
-    return f;
+    return event_action_fields_of(rec);
 }
 
 void read_as(int chn, void *rec) {
@@ -135,9 +123,10 @@ Answer on_set_videolost_info(Request &rq) {
     VideoLossRecord rec = video_loss_read(*chn);
     if (!fields_apply(kOlderFields, req, rec)) return Answer::none();
     rec.chnid = *chn;
-    return store_then_tell(write_video_lost(KZDB_PATH, &rec),
-                           changed_notice(*chn).log(LOG_SUB_SET_PARAM, LOG_PARAM_VIDEO_LOSS, *chn + 1),
-                           Answer::text("OK"));
+    return store_then_tell(
+        write_video_lost(KZDB_PATH, &rec),
+        changed_notice(*chn).log(LOG_SUB_SET_PARAM, LOG_PARAM_VIDEO_LOSS, *chn + 1),
+        Answer::text("OK"));
 }
 
 Answer on_set_videolost_schedule(Request &rq) {
