@@ -26,6 +26,12 @@ inline constexpr int MSG_HTTPS_SWITCH = 3322;     // int32
 inline constexpr int32_t LOG_PARAM_NET_PORTS = 918;
 inline constexpr int P2P_SERVER_PORT = 9999;
 
+// Results of the P2P server test, as /7062 answers them.
+inline constexpr int P2P_TEST_OK = 0;
+inline constexpr int P2P_TEST_REFUSED = 2;
+inline constexpr int P2P_TEST_NETWORK = 3;
+inline constexpr int P2P_TEST_KEYS = 4;
+
 // The push switch as decimal text (message 3617).
 struct PushSwitchText {
     char text[10];

@@ -29,7 +29,16 @@ pid_t spawn_argv(const char *const argv[], const SpawnOptions &opt) {
     if (!argv || !argv[0]) return -1;
     posix_spawn_file_actions_t fa;
     posix_spawn_file_actions_init(&fa);
+    if (opt.stdin_fd >= 0) posix_spawn_file_actions_adddup2(&fa, opt.stdin_fd, STDIN_FILENO);
     if (opt.stdout_fd >= 0) posix_spawn_file_actions_adddup2(&fa, opt.stdout_fd, STDOUT_FILENO);
+    // A descriptor already numbered 3 would keep its close-on-exec flag through
+    // a dup2 onto itself, so it travels through a fresh number first.
+    UniqueFd fd3(opt.fd3 >= 0 ? fcntl(opt.fd3, F_DUPFD_CLOEXEC, 4) : -1);
+    if (opt.fd3 >= 0 && !fd3) {
+        posix_spawn_file_actions_destroy(&fa);
+        return -1;
+    }
+    if (fd3) posix_spawn_file_actions_adddup2(&fa, fd3.get(), 3);
     if (opt.close_fd >= 0) posix_spawn_file_actions_addclose(&fa, opt.close_fd);
     pid_t pid = -1;
     auto args = const_cast<char *const *>(argv);

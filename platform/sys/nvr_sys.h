@@ -44,6 +44,8 @@ struct SpawnOptions {
     int close_fd = -1;                 // closed in the child when >= 0
     bool use_path = true;              // look argv[0] up in PATH (false: argv0_path is run)
     const char *argv0_path = nullptr;  // the program file when use_path is false
+    int stdin_fd = -1;                 // dup'ed onto the child's standard input when >= 0
+    int fd3 = -1;                      // dup'ed onto the child's descriptor 3 when >= 0
 };
 
 // Starts argv (null-terminated) with no shell. The pid, or -1.

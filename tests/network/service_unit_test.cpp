@@ -21,6 +21,7 @@
 #include "netsim.h"
 #include "network/p2p_exchange.h"
 #include "network/service_fields.h"
+#include "p2p_client.h"
 #include "p2p_crypt.h"
 
 namespace fs = std::filesystem;

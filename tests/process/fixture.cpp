@@ -197,6 +197,7 @@ Env DeviceTest::base_env() const {
     return {{"NVR_ROOT", root_},
             {"KZ_IPC_WAIT_MS", "1000"},
             {"PATH", tools_dir() + ":/usr/local/bin:/usr/bin:/bin"},
+            {"NVR_EMULATOR", NVR_EMULATOR},  // how webcgi starts webcrypt in the target build
             {"REMOTE_ADDR", "192.168.1.20"},
             {"SERVER_SOFTWARE", "test"},
             {"ASAN_OPTIONS", "detect_leaks=1:abort_on_error=0"}};

@@ -379,6 +379,37 @@ TEST_F(Special, OemPackagesAreCheckedThenUnpackedUnderTheBrandingFolder) {
     EXPECT_EQ(listing("/tmp"), "/oem.zip\n");  // the upload is gone
 }
 
+// webcrypt opens packages for /oem; it must refuse malformed input on its own.
+TEST_F(Special, CipherHelperOpensOnlyWellFormedInput) {
+    const std::string zip = oemtest::make_zip({{"a", "b"}});
+    const std::string sealed = oemtest::encrypt(zip, "k");
+    const auto framed = [](std::string key, const std::string &rest) {
+        return std::string(1, static_cast<char>(key.size())) + key + rest;
+    };
+    const struct {
+        std::vector<std::string> args;
+        std::string input;
+        int status;
+        std::string out;
+    } cases[] = {
+        {{"oem-decrypt"}, framed("k", sealed), 0, zip},
+        {{"oem-decrypt"}, framed("x", sealed), 1, ""},
+        {{"oem-decrypt"}, "", 1, ""},
+        {{"oem-decrypt"}, std::string(1, '\x21') + "k", 1, ""},  // a key longer than 32
+        {{"oem-decrypt"}, framed("k", sealed.substr(0, 16)), 1, ""},
+        {{"p2p-test"}, "short", 3, ""},
+        {{"decrypt"}, "", 64, ""},
+        {{}, "", 64, ""},
+    };
+    for (const auto &c : cases) {
+        std::vector<std::string> argv = {bin("webcrypt")};
+        argv.insert(argv.end(), c.args.begin(), c.args.end());
+        Result r = run(argv, {{"NVR_ROOT", root_}}, c.input);
+        EXPECT_EQ(r.status, c.status) << c.args.size() << " " << c.input.size();
+        EXPECT_EQ(r.out, c.out);
+    }
+}
+
 TEST_F(Special, IdentityOptionsRunTheChipToolWithOneArgument) {
     fs::copy_file(bin("kzchip_update"), tools_dir() + "/kzchip_update");
     const std::string id = "KZN4232-0123456789ABCDEFGHIJKLMN";

@@ -9,6 +9,7 @@
 
 #include "base64.h"
 #include "extras.h"
+#include "oem_aes.h"
 #include "oem_package.h"
 #include "oem_zip.h"
 #include "tmp_files.h"

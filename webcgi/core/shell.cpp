@@ -1,15 +1,19 @@
 #include "shell.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "devroot.h"
 #include "nvr_sys.h"
@@ -33,6 +37,28 @@ int wait_status(pid_t pid) {
 pid_t spawn(const char *const argv[], int out_fd, int close_fd) {
     ensure_path();
     return nvr::spawn_argv(argv, {out_fd, close_fd});
+}
+
+// Reads fd to its end, keeping up to `max` bytes in `out` (the rest is dropped
+// so that the writer never blocks).
+void read_to_end(int fd, std::string &out, size_t max) {
+    char buf[16 * 1024];
+    for (;;) {
+        ssize_t n = read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return;
+        const size_t room = max - out.size();
+        out.append(buf, std::min(static_cast<size_t>(n), room));
+    }
+}
+
+// The folder this program was started from.
+std::string own_folder() {
+    char self[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return {};
+    std::string path(self, static_cast<size_t>(n));
+    return path.substr(0, path.rfind('/'));
 }
 
 int copy_file(const std::string &from, const std::string &to) {
@@ -84,18 +110,55 @@ int run_argv_output(const char *const argv[], std::string &out, size_t max) {
         close(fds[0]);
         return -1;
     }
-    char buf[4096];
-    ssize_t n;
-    while ((n = read(fds[0], buf, sizeof buf)) != 0) {
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        size_t room = max - out.size();
-        out.append(buf, static_cast<size_t>(n) < room ? static_cast<size_t>(n) : room);
-    }
+    read_to_end(fds[0], out, max);
     close(fds[0]);
     return wait_status(pid);
+}
+
+int run_companion(const char *program, const char *mode, std::string_view input, int fd3,
+                  std::string &out, size_t max) {
+    out.clear();
+    const std::string folder = own_folder();
+    if (folder.empty()) return -1;
+    std::vector<std::string> words;
+    if (const char *emu = getenv("NVR_EMULATOR")) {
+        for (std::string_view rest = emu; !rest.empty();) {
+            const size_t end = std::min(rest.find(' '), rest.size());
+            if (end > 0) words.emplace_back(rest.substr(0, end));
+            rest.remove_prefix(std::min(end + 1, rest.size()));
+        }
+    }
+    words.push_back(folder + "/" + program);
+    words.push_back(mode);
+    std::vector<const char *> argv;
+    for (const std::string &w : words)
+        argv.push_back(w.c_str());
+    argv.push_back(nullptr);
+    // One socket carries both ways: a helper that stops reading early cannot
+    // raise SIGPIPE here (MSG_NOSIGNAL), which would end the request.
+    int sv[2];
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, sv) != 0) return -1;
+    nvr::UniqueFd ours(sv[0]), theirs(sv[1]);
+    nvr::SpawnOptions opt;
+    opt.stdin_fd = opt.stdout_fd = theirs.get();
+    opt.fd3 = fd3;
+    opt.use_path = false;
+    opt.argv0_path = argv[0];
+    pid_t pid = nvr::spawn_argv(argv.data(), opt);
+    theirs.reset();
+    if (pid < 0) return -1;
+    for (size_t sent = 0; sent < input.size();) {
+        ssize_t n = send(ours.get(), input.data() + sent, input.size() - sent, MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;  // it stopped reading: its status tells the rest
+        sent += static_cast<size_t>(n);
+    }
+    shutdown(ours.get(), SHUT_WR);
+    read_to_end(ours.get(), out, max);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 int run_argv_detached(const char *const argv[]) {

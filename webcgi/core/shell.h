@@ -19,6 +19,14 @@ int run_argv(const char *const argv[]);
 // As run_argv, but collects up to `max` bytes of the program's standard
 // output into `out` (the rest is read and dropped so the tool never blocks).
 int run_argv_output(const char *const argv[], std::string &out, size_t max = 64 * 1024);
+// Runs "`program` `mode`", a program shipped in webcgi's own folder, with
+// `input` on its standard input and `fd3` (when >= 0) as its descriptor 3;
+// up to `max` bytes of its standard output go to `out`. Its exit status
+// (0..255), or -1 when it could not start or a signal ended it. NVR_EMULATOR,
+// when set, holds the words that start a program of the build (the target
+// build's tests run under user-mode emulation).
+int run_companion(const char *program, const char *mode, std::string_view input, int fd3,
+                  std::string &out, size_t max);
 // Starts argv in the background (no wait); 0 when it started.
 int run_argv_detached(const char *const argv[]);
 // `value` single-quoted for a shell line, for the rare place where a shell

@@ -10,16 +10,16 @@
 #include "net_common.h"
 #include "netsim.h"
 #include "network_handlers.h"
-#include "p2p_crypt.h"
 #include "p2p_exchange.h"
 #include "service_fields.h"
+#include "shell.h"
 #include "tell.h"
+#include "webcrypt.h"
 
 namespace {
 
 // Connecting, sending and receiving each give up after this long.
 constexpr int kP2pTimeoutMs = 10000;
-constexpr int kWorkSize = 2048;
 
 template <size_t N>
 void put_text(char (&field)[N], std::string_view text, size_t max = N - 1) {
@@ -49,24 +49,16 @@ int connect_server() {
     return fd;
 }
 
+// The encrypted exchange, run by webcrypt on the connected socket.
 int exchange(int sock, const P2pTestBody &body, std::optional<std::string> &text) {
-    if (p2p_create_keyfile() != 0 || p2p_cli_switch_keyfile(sock) != 0) return P2P_TEST_KEYS;
-    unsigned char work[kWorkSize];
-    const P2pHeader head = p2p_test_header();
-    if (p2p_send(sock, &head, sizeof head, work, sizeof work) != 0 ||
-        p2p_send(sock, &body, sizeof body, work, sizeof work) != 0)
-        return P2P_TEST_NETWORK;
-    P2pHeader reply{};
-    if (p2p_recv(sock, work, rsa_cal_ensize(sizeof reply), &reply, sizeof reply) !=
-        static_cast<int>(sizeof reply))
-        return P2P_TEST_NETWORK;
-    if (reply.word[3] == 2) return P2P_TEST_REFUSED;
-    if (reply.word[3] != 0) return P2P_TEST_OK;
-    unsigned char got[kWorkSize];
-    int n = p2p_recv(sock, work, sizeof work, got, sizeof got);
-    if (n < 0) return P2P_TEST_NETWORK;
-    text = p2p_reply_text(got, static_cast<size_t>(n));
-    return P2P_TEST_OK;
+    std::string out;
+    const std::string_view in(reinterpret_cast<const char *>(&body), sizeof body);
+    const int result = run_companion(kWebcrypt, kP2pTest, in, sock, out, 4096);
+    if (result < 0) return P2P_TEST_KEYS;  // the cipher helper is missing or broke
+    if (!out.empty() && out[0] == kP2pBodyMark)
+        text =
+            p2p_reply_text(reinterpret_cast<const unsigned char *>(out.data()) + 1, out.size() - 1);
+    return result;
 }
 
 }  // namespace
@@ -82,14 +74,6 @@ P2pTestBody p2p_test_body(std::string_view mac, std::string_view device_name, st
     put_field(b.account3, rec.account3);
     put_field(b.account4, rec.account4);
     return b;
-}
-
-P2pHeader p2p_test_header() {
-    P2pHeader h{};
-    h.word[0] = 2;
-    h.word[2] = rsa_cal_ensize(sizeof(P2pTestBody));
-    h.word[4] = 1;
-    return h;
 }
 
 std::string p2p_reply_text(const unsigned char *body, size_t size) {
@@ -143,7 +127,6 @@ Answer on_test_p2p(Request &rq) {
     if (int sock = connect_server(); sock >= 0) {
         result = exchange(sock, body, text);
         socket_destroy(sock);
-        p2p_end();
     }
     if (result == P2P_TEST_OK && text) cgi_notify(MSG_P2P_ENABLE, text->data(), text->size());
     return Answer::text(std::to_string(result));

@@ -1,4 +1,5 @@
-// The P2P server test (/7062): the request it sends and how it reads the reply.
+// The P2P server test (/7062): the body it sends and how it reads the reply
+// (the encrypted exchange itself runs in webcrypt).
 #pragma once
 
 #include <cstddef>
@@ -11,13 +12,5 @@
 // four account texts of the P2P record; every text cut to its field.
 P2pTestBody p2p_test_body(std::string_view mac, std::string_view device_name, std::string_view sn,
                           const P2pRecord &rec);
-// The 40-byte header announcing the body: 2, 0, encrypted body size, 0, 1, zeros.
-P2pHeader p2p_test_header();
 // The server's reply body as text: its first 128 bytes, up to a NUL.
 std::string p2p_reply_text(const unsigned char *body, size_t size);
-
-// Result codes of the test.
-inline constexpr int P2P_TEST_OK = 0;
-inline constexpr int P2P_TEST_REFUSED = 2;
-inline constexpr int P2P_TEST_NETWORK = 3;
-inline constexpr int P2P_TEST_KEYS = 4;

@@ -11,11 +11,12 @@
 #include "nvr_sys.h"
 #include "oem_zip.h"
 #include "request.h"
+#include "shell.h"
+#include "webcrypt.h"
 
 namespace {
 
 constexpr off_t kPackageMax = 16 << 20;
-constexpr size_t kKeyMax = 32;
 constexpr const char *kOemDir = "/mnt/nand2";
 
 // The whole upload, or nullopt when it cannot be read or is too large to hold.
@@ -32,6 +33,19 @@ std::optional<std::string> read_package(const std::string &device_path) {
         got += static_cast<size_t>(n);
     }
     return data;
+}
+
+// The package's zip archive, decrypted by webcrypt; nullopt for a wrong key
+// or a damaged package.
+std::optional<std::string> decrypt(std::string_view sealed, std::string_view key) {
+    if (sealed.size() > kOemSealedMax) return std::nullopt;
+    std::string input(1, static_cast<char>(key.size()));
+    input.append(key);
+    input.append(sealed);
+    std::string zip;
+    if (run_companion(kWebcrypt, kOemDecrypt, input, -1, zip, kOemSealedMax) != 0 || zip.empty())
+        return std::nullopt;
+    return zip;
 }
 
 int install(std::string_view zip) {
@@ -55,11 +69,11 @@ Answer on_oem_upload(Request &rq) {
     std::string_view query = std::string_view(rq.text).substr(upload.size());
     size_t aes = query.find("aes=");
     if (aes == std::string_view::npos) return Answer::text("ERROR");
-    std::string_view key = query.substr(aes + 4, kKeyMax);
+    std::string_view key = query.substr(aes + 4, kOemKeyMax);
     auto text = read_package(upload);
     auto data = text ? kz_base64_decode(*text) : std::nullopt;
-    std::string zip;
-    if (!data || aesDecryWeb(*data, key, zip) < 1) return Answer::text("ERROR");
+    auto zip = data ? decrypt(*data, key) : std::nullopt;
+    if (!zip) return Answer::text("ERROR");
     unlink(nvr::dev_path(upload).c_str());
-    return Answer::text(install(zip) == 0 ? "OK" : "ERROR");
+    return Answer::text(install(*zip) == 0 ? "OK" : "ERROR");
 }

@@ -1,6 +1,6 @@
-// OEM branding packages: AES-256-CBC of a zip archive, unpacked by our own
-// reader so that every entry is checked before anything is written and
-// nothing lands outside the branding folder.
+// OEM branding packages: a zip archive (sealed with AES-256-CBC, which
+// webcrypt opens), unpacked by our own reader so that every entry is checked
+// before anything is written and nothing lands outside the branding folder.
 #pragma once
 
 #include <cstdint>
@@ -20,11 +20,6 @@ struct ZipEntry {
     uint32_t local_offset = 0;
     bool dir = false;
 };
-
-// Plain bytes of `data` = 16-byte IV + AES-256-CBC ciphertext (PKCS#7), with
-// the key's bytes (at most 32) padded with zeros. Returns the plain length
-// (written to `plain`), or -1 for a wrong key, bad padding or short input.
-int aesDecryWeb(std::string_view data, std::string_view key, std::string &plain);
 
 // The archive's entries, or nullopt when it cannot be read or any entry is
 // refused: absolute, a ".." component, a backslash, a link, encrypted, an
