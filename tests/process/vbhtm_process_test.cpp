@@ -91,6 +91,9 @@ TEST_F(VbHtm, OemcleanRestoresStockFilesAndMarksErase) {
                           {{"PATH", "/usr/bin:/bin"}});
     ASSERT_EQ(tar.status, 0) << tar.err;
     kzdb({"set-param", "oem_type", "3"});
+    // Whatever the device's tools print never reaches the answer.
+    add_tool("cp", "echo copying; exec /bin/cp \"$@\"\n");
+    add_tool("tar", "echo unpacking; exec /bin/tar \"$@\"\n");
     Result r = vb("oemclean");
     EXPECT_EQ(r.out, kText + "OK");
     EXPECT_EQ(read_file(host("/opt/app/bin/logo.jpg")), "stocklogo");

@@ -33,9 +33,16 @@ int wait_status(pid_t pid) {
     return nvr::wait_ok(pid);
 }
 
-// Spawns argv; stdout goes to `out_fd` when >= 0. Returns the pid or -1.
+// Spawns argv; stdout goes to `out_fd` when >= 0, else nowhere: the
+// request's standard output is the answer, which a tool's chatter would
+// corrupt. Returns the pid or -1.
 pid_t spawn(const char *const argv[], int out_fd, int close_fd) {
     ensure_path();
+    nvr::UniqueFd null;
+    if (out_fd < 0) {
+        null.reset(open("/dev/null", O_WRONLY | O_CLOEXEC));
+        out_fd = null.get();
+    }
     return nvr::spawn_argv(argv, {out_fd, close_fd});
 }
 

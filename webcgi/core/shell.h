@@ -14,7 +14,9 @@
 // non-zero. Never give it outside text.
 int web_system(const char *command);
 // Runs argv[0] (looked up in PATH) with the given arguments and no shell.
-// Same result contract as web_system. argv ends with a null pointer.
+// Same result contract as web_system. argv ends with a null pointer. Like
+// web_system and run_argv_detached, the tool's standard output is dropped
+// (the request's own is its answer).
 int run_argv(const char *const argv[]);
 // As run_argv, but collects up to `max` bytes of the program's standard
 // output into `out` (the rest is read and dropped so the tool never blocks).
