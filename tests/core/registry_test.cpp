@@ -71,6 +71,10 @@ TEST_F(RegistryTest, LowestUsedSlotWinsAndUnregisterFreesSlots) {
         if (std::strcmp(e.path, "/9") == 0) slot_of_9 = slot;
     });
     EXPECT_EQ(slot_of_9, 0);  // the freed slot is reused first
+    WebRes two[] = {{"/7", nullptr}, {"/2", nullptr}, {"/2", nullptr}};
+    ASSERT_EQ(WebResUnregister(two, 3), 0);  // both slots of "/2", whichever table filled them
+    EXPECT_EQ(WebResCount(), 1);
+    ASSERT_NE(FindWebRes("/9"), nullptr);
 }
 
 TEST_F(RegistryTest, OverflowRefusesTheWholeTable) {
@@ -122,6 +126,13 @@ TEST_F(RegistryTest, ModuleTablesRegisterInFixedOrder) {
     }
     EXPECT_EQ(WebResCount(), static_cast<int>(codes.size()));
     ASSERT_NE(FindWebRes("/vb.htm"), nullptr);
+    // The exit hooks leave nothing behind, one module at a time.
+    const WebModule *first = g_webcgi_modules[0];
+    WebResUnregister(first->table.data(), static_cast<int>(first->table.size()));
+    EXPECT_EQ(WebResCount(), static_cast<int>(codes.size() - first->table.size()));
+    EXPECT_EQ(FindWebRes(first->table[0].path), nullptr);
+    webcgi_unregister_modules();
+    EXPECT_EQ(WebResCount(), 0);
 }
 
 }  // namespace

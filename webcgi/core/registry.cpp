@@ -1,6 +1,9 @@
 #include "registry.h"
 
+#include <bit>
+#include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "cgi_log.h"
 #include "gate.h"
@@ -37,21 +40,57 @@ int WebResRegister(const WebRes *table, int n, const char *module) {
     return 0;
 }
 
+namespace {
+
+// The codes of a table (their whole 8-byte fields, as registration copies
+// them) in an open-addressed set, so that checking a slot is a probe or two.
+class CodeSet {
+  public:
+    CodeSet(const WebRes *table, int n)
+        : mask_(std::bit_ceil(2 * static_cast<size_t>(n)) - 1), keys_(mask_ + 1), full_(mask_ + 1) {
+        for (int k = 0; k < n; ++k) {
+            const uint64_t code = code_of(table[k]);
+            size_t at = home(code);
+            while (full_[at] && keys_[at] != code)
+                at = (at + 1) & mask_;
+            keys_[at] = code;
+            full_[at] = 1;
+        }
+    }
+    bool has(const WebRes &e) const {
+        const uint64_t code = code_of(e);
+        for (size_t at = home(code); full_[at]; at = (at + 1) & mask_)
+            if (keys_[at] == code) return true;
+        return false;
+    }
+
+  private:
+    static uint64_t code_of(const WebRes &e) {
+        uint64_t code;
+        static_assert(sizeof code == sizeof e.path);
+        std::memcpy(&code, e.path, sizeof code);
+        return code;
+    }
+    size_t home(uint64_t code) const { return (code * 0x9E3779B97F4A7C15u >> 32) & mask_; }
+
+    size_t mask_;
+    std::vector<uint64_t> keys_;
+    std::vector<unsigned char> full_;
+};
+
+}  // namespace
+
 int WebResUnregister(const WebRes *table, int n) {
     if (!table || n <= 0) return -1;
-    // Codes are compared as their whole 8-byte fields (registration copies all
-    // 8 bytes): this runs at every exit, so it must stay cheap.
+    // Runs at every exit, once per module: comparing every slot with every row
+    // was most of an unregistered code's instructions.
+    const CodeSet codes(table, n);
     for (int i = 0; i < g_slots.end; ++i) {
-        if (!g_slots.used[i]) continue;
-        for (int k = 0; k < n; ++k) {
-            if (std::memcmp(g_slots.entry[i].path, table[k].path, sizeof table[k].path) != 0)
-                continue;
-            g_slots.entry[i] = WebRes{};
-            g_slots.module[i] = nullptr;
-            g_slots.used[i] = 0;
-            --g_slots.count;
-            break;
-        }
+        if (!g_slots.used[i] || !codes.has(g_slots.entry[i])) continue;
+        g_slots.entry[i] = WebRes{};
+        g_slots.module[i] = nullptr;
+        g_slots.used[i] = 0;
+        --g_slots.count;
     }
     return 0;
 }
