@@ -149,8 +149,7 @@ int run_companion(const char *program, const char *mode, std::string_view input,
     nvr::SpawnOptions opt;
     opt.stdin_fd = opt.stdout_fd = theirs.get();
     opt.fd3 = fd3;
-    opt.use_path = false;
-    opt.argv0_path = argv[0];
+    // The program's path holds a slash, so only an emulator's name is looked up in PATH.
     pid_t pid = nvr::spawn_argv(argv.data(), opt);
     theirs.reset();
     if (pid < 0) return -1;
