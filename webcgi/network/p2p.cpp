@@ -54,7 +54,9 @@ int exchange(int sock, const P2pTestBody &body, std::optional<std::string> &text
     std::string out;
     const std::string_view in(reinterpret_cast<const char *>(&body), sizeof body);
     const int result = run_companion(kWebcrypt, kP2pTest, in, sock, out, 4096);
-    if (result < 0) return P2P_TEST_KEYS;  // the cipher helper is missing or broke
+    // A helper that is missing, crashed or answered something else has no keys to offer.
+    if (result != P2P_TEST_OK && result != P2P_TEST_REFUSED && result != P2P_TEST_NETWORK)
+        return P2P_TEST_KEYS;
     if (!out.empty() && out[0] == kP2pBodyMark)
         text =
             p2p_reply_text(reinterpret_cast<const unsigned char *>(out.data()) + 1, out.size() - 1);
