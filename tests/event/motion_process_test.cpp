@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "event_codec.h"
 #include "fixture.h"
 #include "motion.h"
@@ -15,11 +16,6 @@ namespace fs = std::filesystem;
 using namespace proc;
 
 namespace {
-
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kOk = kText + "OK";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
 
 class Motion : public DeviceTest {
   protected:

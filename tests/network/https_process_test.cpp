@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "fixture.h"
 #include "kzdb_records_network.h"
 
@@ -14,15 +15,8 @@ using namespace proc;
 
 namespace {
 
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kOk = kText + "OK";
 const std::string kCert = "/mnt/nand/ssl/ssl_cert.pem";
 const std::string kCsr = "/mnt/nand/ssl/tmp/ssl_cert.csr";
-
-std::string le(int32_t v) {
-    return std::string(reinterpret_cast<const char *>(&v), 4);
-}
 
 class Https : public DeviceTest {
   protected:

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "fixture.h"
 #include "kzdb_records_network.h"
 
@@ -15,21 +16,6 @@ namespace fs = std::filesystem;
 using namespace proc;
 
 namespace {
-
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kOk = kText + "OK";
-const std::string kTextError = kText + "CGI ERROR";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
-
-std::string le(int32_t v) {
-    return std::string(reinterpret_cast<const char *>(&v), 4);
-}
-std::string padded(const std::string &s, size_t n) {
-    std::string out = s;
-    out.resize(n, '\0');
-    return out;
-}
 
 class Net : public DeviceTest {
   protected:

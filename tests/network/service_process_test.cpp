@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "cgi_json.h"
 #include "fixture.h"
 #include "kzdb_records_network.h"
@@ -22,21 +23,8 @@ using namespace proc;
 
 namespace {
 
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kOk = kText + "OK";
-const std::string kTextError = kText + "CGI ERROR";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
 const std::string kPoe = kText + "POE_Port_Error";
 
-std::string le(int32_t v) {
-    return std::string(reinterpret_cast<const char *>(&v), 4);
-}
-std::string padded(const std::string &s, size_t n) {
-    std::string out = s;
-    out.resize(n, '\0');
-    return out;
-}
 template <class T>
 std::string bytes_of(const T &v) {
     return std::string(reinterpret_cast<const char *>(&v), sizeof v);

@@ -10,14 +10,13 @@
 #include <string>
 #include <thread>
 
+#include "answers.h"
 #include "fixture.h"
 
 namespace fs = std::filesystem;
 using namespace proc;
 
 namespace {
-
-const std::string kText = "Content-type: text/plain\r\n\r\n";
 
 class FrontEnd : public DeviceTest {
   protected:

@@ -3,14 +3,13 @@
 #include <filesystem>
 #include <string>
 
+#include "answers.h"
 #include "fixture.h"
 
 namespace fs = std::filesystem;
 using namespace proc;
 
 namespace {
-
-const std::string kText = "Content-type: text/plain\r\n\r\n";
 
 class VbHtm : public DeviceTest {
   protected:

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "event_codec.h"
 #include "fixture.h"
 #include "kzdb_records_camera.h"
@@ -16,10 +17,6 @@
 using namespace proc;
 
 namespace {
-
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kOk = kText + "OK";
 
 template <class T>
 std::string bytes_of(const T &v) {

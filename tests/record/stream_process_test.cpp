@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "fixture.h"
 #include "kzdb.h"
 #include "record_msgs.h"
@@ -11,11 +12,6 @@
 using namespace proc;
 
 namespace {
-
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kOk = kText + "OK";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
 
 template <class T>
 std::string bytes_of(const T &v) {

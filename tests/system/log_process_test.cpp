@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "fixture.h"
 #include "log_msgs.h"
 
@@ -17,9 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
 const Env kEnv = {{"KZ_IPC_WAIT_MS", "300"}, {"TZ", "UTC"}, {"HTTP_COOKIE", "userName=admin"}};
 const std::string kCsvHead = "Number,Time,Main,Sub,Parameter,User,Ip,Channel,Log information,\r\n";
 

@@ -7,14 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "fixture.h"
 #include "log_msgs.h"
 
 using namespace proc;
 
 namespace {
-
-const std::string kText = "Content-type: text/plain\r\n\r\n";
 
 class UpgradeDemo : public DeviceTest {
   protected:

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "answers.h"
 #include "fixture.h"
 #include "log_msgs.h"
 #include "upgrade_msgs.h"
@@ -12,10 +13,6 @@ using namespace proc;
 
 namespace {
 
-const std::string kText = "Content-type: text/plain\r\n\r\n";
-const std::string kJson = "Content-type: application/json\r\n\r\n";
-const std::string kJsonError = kJson + "{status:\"CGI ERROR\"}";
-const std::string kTextError = kText + "CGI ERROR";
 const Env kQuick = {{"KZ_IPC_WAIT_MS", "300"}};
 
 std::string i32(int32_t v) {
